@@ -1,0 +1,25 @@
+# Compiler settings shared by every target of the project.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+    set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+endif()
+
+add_library(project_options INTERFACE)
+target_compile_options(project_options INTERFACE
+    -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+    -Woverloaded-virtual -Wsuggest-override -Wimplicit-fallthrough)
+if(NIVORA_WERROR)
+    target_compile_options(project_options INTERFACE -Werror)
+endif()
+
+if(NIVORA_SANITIZE)
+    set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_compile_options(project_options INTERFACE ${_san})
+    target_link_options(project_options INTERFACE ${_san})
+endif()
+
+# Every executable and library links this one target to get the project's settings.
+function(nivora_target target)
+    target_link_libraries(${target} PRIVATE project_options)
+endfunction()

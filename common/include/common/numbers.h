@@ -1,0 +1,47 @@
+#pragma once
+
+// The system's rules for numbers in text, written once:
+// - the numeric value of a text is its leading number, 0 when it has none;
+// - conversions to whole numbers round halves to even;
+// - single-precision figures are shown in their shortest form, at most 7 significant digits.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+/// The leading number of `text`: blanks and tabs skipped, then an optional sign, digits with an
+/// optional decimal point and an optional exponent ("e" or "E" followed by digits). 0 when the
+/// text does not start with a number. "12.5mm" is 12.5, " -3" is -3, "abc" is 0.
+double LeadingNumber(std::string_view text);
+
+/// The value of `text` when the whole text, blanks and tabs around it aside, is one number in
+/// the form LeadingNumber reads; nothing otherwise (also for an empty text).
+std::optional<double> ParseNumber(std::string_view text);
+
+/// True when ParseNumber finds a number.
+inline bool IsNumeric(std::string_view text) {
+    return ParseNumber(text).has_value();
+}
+
+/// `value` rounded to the nearest whole number, halves to the even neighbour (2.5 is 2, 3.5
+/// is 4, -2.5 is -2).
+double RoundHalfEven(double value);
+
+/// The whole number of a numeric text, rounded half to even; nothing when the text is not
+/// numeric or the result does not fit the type.
+std::optional<std::int16_t> ToInt16(std::string_view text);
+std::optional<std::int32_t> ToInt32(std::string_view text);
+
+/// `value` rounded half to even, or nothing when it does not fit the type.
+std::optional<std::int16_t> RoundToInt16(double value);
+std::optional<std::int32_t> RoundToInt32(double value);
+
+/// A single-precision number as text: at most 7 significant digits, no trailing zeros, plain
+/// notation up to 7 integer digits and exponent notation beyond ("0.5", "1234567",
+/// "1.234568E+07").
+std::string FormatSingle(float value);
+
+}  // namespace common

@@ -1,0 +1,66 @@
+#include "UserStore.h"
+
+#include <QSettings>
+
+namespace kablos {
+namespace {
+
+constexpr auto kOrganisation = "Brindlex";
+constexpr auto kApplication = "電線処理ダイアログ";
+constexpr auto kSection = "Properties";
+
+QSettings Store() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromUtf8(kOrganisation),
+                     QString::fromUtf8(kApplication));
+}
+
+std::optional<int> IntValue(const QSettings& store, const char* key) {
+    if (!store.contains(key))
+        return std::nullopt;
+    bool ok = false;
+    int value = store.value(key).toString().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+}  // namespace
+
+UserProperties UserStore::Read() {
+    QSettings store = Store();
+    store.beginGroup(kSection);
+    UserProperties properties;
+    if (store.contains("Settings")) {
+        properties.Settings = store.value("Settings").toString().toStdString();
+    }
+    properties.CommPort = IntValue(store, "CommPort");
+    properties.Handshaking = IntValue(store, "Handshaking");
+    if (store.contains("Echo")) {
+        QString echo = store.value("Echo").toString().trimmed();
+        if (echo.compare("True", Qt::CaseInsensitive) == 0 || echo == "1" || echo == "-1") {
+            properties.Echo = true;
+        } else if (echo.compare("False", Qt::CaseInsensitive) == 0 || echo == "0") {
+            properties.Echo = false;
+        }
+    }
+    properties.MType = store.value("MType").toString().toStdString();
+    return properties;
+}
+
+bool UserStore::Write(const std::string& settings, int commPort, int handshaking, bool echo,
+                      const std::string& mtype) {
+    QSettings store = Store();
+    store.beginGroup(kSection);
+    store.setValue("Settings", QString::fromStdString(settings));
+    store.setValue("CommPort", QString::number(commPort));
+    store.setValue("Handshaking", QString::number(handshaking));
+    store.setValue("Echo", echo ? "True" : "False");
+    store.setValue("MType", QString::fromStdString(mtype));
+    store.endGroup();
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+std::string UserStore::FilePath() {
+    return Store().fileName().toStdString();
+}
+
+}  // namespace kablos

@@ -1,0 +1,334 @@
+#include "frmTerminal.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+
+#include "Texts.h"
+#include "frmAbout.h"
+#include "printing/Printers.h"
+
+namespace kablos {
+namespace {
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Where the grids and the panel list stand in the client area, in twips (1/1440 inch).
+constexpr int kGridLeft = 120;
+constexpr int kGridTop = 120;
+
+}  // namespace
+
+frmTerminal::frmTerminal(Session& session, QWidget* parent)
+    : QMainWindow(parent), m_session(session) {
+    setObjectName("frmTerminal");
+    setWindowTitle(Q(WindowCaption(session.runMode())));
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    buildClientArea();
+
+    m_Timer1 = new QTimer(this);
+    m_Timer1->setObjectName("Timer1");
+    m_Timer1->setInterval(1000);
+    connect(m_Timer1, &QTimer::timeout, this, &frmTerminal::Timer1_Timer);
+    m_Timer2 = new QTimer(this);
+    m_Timer2->setObjectName("Timer2");
+    m_Timer2->setInterval(1000);
+    m_Timer2->setSingleShot(true);
+    connect(m_Timer2, &QTimer::timeout, this, &frmTerminal::Timer2_Timer);
+    // Timer3 paces the start-command retries of the processing job, which owns its tick.
+    m_Timer3 = new QTimer(this);
+    m_Timer3->setObjectName("Timer3");
+    m_Timer3->setInterval(3000);
+
+    showPortState(false);
+    showWireLengths();
+}
+
+QAction* frmTerminal::addMenuItem(QMenu* menu, const char* name, const QString& caption) {
+    if (!menu->actions().isEmpty())
+        menu->addSeparator();
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void frmTerminal::buildMenus() {
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    mnuFile->setObjectName("mnuFile");
+    QAction* mnuFileOpen =
+        addMenuItem(mnuFile, "mnuFileOpen", QStringLiteral("ファイルを開く(&O)..."));
+    QAction* mnuFilePrint =
+        addMenuItem(mnuFile, "mnuFilePrint", QStringLiteral("電線処理表印刷(&S)..."));
+    QAction* mnuFileExit = addMenuItem(mnuFile, "mnuFileExit", QStringLiteral("終了(&X)"));
+    connect(mnuFilePrint, &QAction::triggered, this, &frmTerminal::mnuFilePrint_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &frmTerminal::mnuFileExit_Click);
+
+    QMenu* mnuPort = menuBar()->addMenu(QStringLiteral("通信ポート(&C)"));
+    mnuPort->setObjectName("mnuPort");
+    QAction* mnuOpen = addMenuItem(mnuPort, "mnuOpen", QStringLiteral("ポートを開く(&O)..."));
+    mnuOpen->setCheckable(true);
+    m_mnuHangUp = addMenuItem(mnuPort, "mnuHangUp", QStringLiteral("回線切断(&H)"));
+
+    QMenu* mnuOption = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
+    mnuOption->setObjectName("mnuOption");
+    QAction* mnuProperties =
+        addMenuItem(mnuOption, "mnuProperties", QStringLiteral("通信プロパティ(&C)..."));
+    QAction* mnuOptionStrip =
+        addMenuItem(mnuOption, "mnuOptionStrip", QStringLiteral("ストリップの設定(&S)..."));
+    QAction* mnuOptionSetCutter =
+        addMenuItem(mnuOption, "mnuOptionSetCutter", QStringLiteral("カッターの設定(&T)..."));
+    QAction* mnuOptionSetZanWLen =
+        addMenuItem(mnuOption, "mnuOptionSetZanWLen", QStringLiteral("残り電線長の設定(&L)..."));
+    QAction* mnuOptionClsFixFlg =
+        addMenuItem(mnuOption, "mnuOptionClsFixFlg", QStringLiteral("済フラグクリア(&F)"));
+
+    QAction* mnuChgin = menuBar()->addAction(QStringLiteral("切替(&K)"));
+    mnuChgin->setObjectName("mnuChgin");
+
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    mnuHelp->setObjectName("mnuHelp");
+    QAction* mnuHelpVersion =
+        addMenuItem(mnuHelp, "mnuHelpVersion", QStringLiteral("バージョン情報(&A)..."));
+    connect(mnuHelpVersion, &QAction::triggered, this, &frmTerminal::mnuHelpVersion_Click);
+
+    // Commands whose modules are not part of this build yet stay visible but disabled: casting
+    // data, the machine link, the port settings and the environment editors.
+    for (QAction* pending :
+         {mnuFileOpen, mnuOpen, mnuProperties, mnuOptionStrip, mnuOptionSetCutter,
+          mnuOptionSetZanWLen, mnuOptionClsFixFlg, mnuChgin}) {
+        pending->setEnabled(false);
+    }
+}
+
+QAction* frmTerminal::addToolButton(const char* key, const QString& tip,
+                                    QStyle::StandardPixmap icon) {
+    QAction* action = m_tbrToolBar->addAction(style()->standardIcon(icon), tip);
+    action->setObjectName(key);
+    action->setToolTip(tip);
+    return action;
+}
+
+void frmTerminal::buildToolBar() {
+    m_tbrToolBar = addToolBar(QStringLiteral("tbrToolBar"));
+    m_tbrToolBar->setObjectName("tbrToolBar");
+    m_tbrToolBar->setMovable(false);
+    QAction* openFile =
+        addToolButton("OpenFile", QStringLiteral("ファイルを開く..."), QStyle::SP_DialogOpenButton);
+    QAction* portOpen =
+        addToolButton("PortOpen", QStringLiteral("ポートを開く..."), QStyle::SP_DriveNetIcon);
+    QAction* hangUp =
+        addToolButton("HangUpPhone", QStringLiteral("回線切断"), QStyle::SP_BrowserStop);
+    m_tbrToolBar->addSeparator();
+    QAction* properties = addToolButton("Properties", QStringLiteral("通信プロパティ..."),
+                                        QStyle::SP_FileDialogDetailedView);
+    QAction* setStrip = addToolButton("SetStrip", QStringLiteral("ストリップの設定"),
+                                      QStyle::SP_FileDialogListView);
+    QAction* setCutter = addToolButton("SetCutter", QStringLiteral("カッタの設定..."),
+                                       QStyle::SP_FileDialogContentsView);
+    for (QAction* pending : {openFile, portOpen, properties, setStrip, setCutter}) {
+        pending->setEnabled(false);
+    }
+    connect(m_mnuHangUp, &QAction::changed, hangUp,
+            [this, hangUp] { hangUp->setEnabled(m_mnuHangUp->isEnabled()); });
+
+    // The port state: one of the two icons shows; a click on either toggles the port.
+    m_tbrToolBar->addSeparator();
+    m_imgConnected = m_tbrToolBar->addAction(style()->standardIcon(QStyle::SP_DialogYesButton),
+                                             QStringLiteral("ポート切替"));
+    m_imgConnected->setObjectName("imgConnected");
+    m_imgNotConnected = m_tbrToolBar->addAction(style()->standardIcon(QStyle::SP_DialogNoButton),
+                                                QStringLiteral("ポート切替"));
+    m_imgNotConnected->setObjectName("imgNotConnected");
+}
+
+void frmTerminal::buildStatusBar() {
+    struct PanelSpec {
+        const char* key;
+        QString text;
+        QString tip;
+    };
+    const PanelSpec panels[] = {
+        {"Status", Q(StatusPanelText("")), QStringLiteral("送信データ")},
+        {"Settings", QStringLiteral("設定: "), QStringLiteral("通信ポートの設定")},
+        {"ConnectTime", QString(), QStringLiteral("接続時間")},
+        {"CutWLen", QString(), QStringLiteral("電線を加工した長さ")},
+        {"ZanWLen", QString(), QStringLiteral("電線の残りの長さ")},
+    };
+    statusBar()->setObjectName("sbrStatus");
+    for (const PanelSpec& spec : panels) {
+        auto* label = new QLabel(spec.text, this);
+        label->setObjectName(spec.key);
+        label->setToolTip(spec.tip);
+        label->setFrameShape(QFrame::StyledPanel);
+        statusBar()->addWidget(label, QString(spec.key) == "Status" ? 1 : 0);
+    }
+}
+
+void frmTerminal::buildClientArea() {
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    setCentralWidget(client);
+
+    m_txtTerm = new QPlainTextEdit(client);
+    m_txtTerm->setObjectName("txtTerm");
+    QPalette palette = m_txtTerm->palette();
+    palette.setColor(QPalette::Text, QColor(0, 0, 255));
+    m_txtTerm->setPalette(palette);
+    m_txtTerm->moveCursor(QTextCursor::End);
+
+    m_BanList = new QListWidget(client);
+    m_BanList->setObjectName("BanList");
+    m_BanList->hide();
+
+    m_FlGrid = new QTableView(client);
+    m_FlGrid->setObjectName("FlGrid");
+    m_Grid1 = new QTableView(client);
+    m_Grid1->setObjectName("Grid1");
+    m_Grid1->hide();
+
+    m_SendMsgText = new QLabel(QStringLiteral("データ送信中"), client);
+    m_SendMsgText->setObjectName("SendMsgText");
+    m_SendMsgText->hide();
+}
+
+void frmTerminal::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutClientArea();
+}
+
+void frmTerminal::layoutClientArea() {
+    QWidget* client = centralWidget();
+    const int twipsPerPixel = std::max(1, 1440 / std::max(1, logicalDpiX()));
+    auto px = [twipsPerPixel](int twips) { return twips / twipsPerPixel; };
+    const int windowWidth = width() * twipsPerPixel;
+    const int windowHeight = height() * twipsPerPixel;
+
+    m_txtTerm->setGeometry(client->rect());
+
+    QRect grid(px(kGridLeft), px(kGridTop), m_FlGrid->width(), m_FlGrid->height());
+    if (windowWidth - 1725 > 2000)
+        grid.setWidth(px(windowWidth - 250));
+    if (windowHeight > 2500)
+        grid.setHeight(px(windowHeight - 1580));
+    grid = grid.intersected(client->rect());
+    m_FlGrid->setGeometry(grid);
+    m_Grid1->setGeometry(grid);
+    m_BanList->setGeometry(
+        grid.x(), grid.y(), grid.width(),
+        std::max(0, std::min(px(windowHeight - 1630), client->height() - grid.y())));
+    m_SendMsgText->adjustSize();
+    m_SendMsgText->move(client->width() - m_SendMsgText->width() - px(kGridLeft), 0);
+}
+
+QLabel* frmTerminal::panel(const QString& key) const {
+    return statusBar()->findChild<QLabel*>(key, Qt::FindDirectChildrenOnly);
+}
+
+void frmTerminal::showWireLengths() {
+    const IniData& ini = m_session.ini();
+    panel("CutWLen")->setText(Q(CutWLenPanelText(ini.CutWLen)));
+    panel("ZanWLen")->setText(Q(ZanWLenPanelText(ini.ZanWLen)));
+    const bool tracking = ini.ZanWLenFlg == 1;
+    panel("CutWLen")->setVisible(tracking);
+    panel("ZanWLen")->setVisible(tracking);
+}
+
+void frmTerminal::showPortState(bool open) {
+    m_imgConnected->setVisible(open);
+    m_imgNotConnected->setVisible(!open);
+    m_mnuHangUp->setEnabled(open);
+    if (open) {
+        m_Timer1->start();
+    } else {
+        m_Timer1->stop();
+    }
+}
+
+void frmTerminal::Timer1_Timer() {
+    auto connected = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now() - m_portOpenTime);
+    panel("ConnectTime")->setText(Q(ConnectTimeText(connected)));
+    m_session.TickCountdown();
+}
+
+void frmTerminal::Timer2_Timer() {
+    panel("Status")->setText(Q(StatusPanelText("")));
+    m_Timer2->stop();
+}
+
+void frmTerminal::mnuFilePrint_Click() {
+    Messenger& messenger = m_session.messenger();
+    const std::string caption = windowTitle().toStdString();
+    if (!m_castingLoaded) {
+        messenger.MsgBox(texts::kLoadCastingFirst, MsgButtons::Ok, MsgIcon::Warning, caption);
+        return;
+    }
+    // Templates are chosen as "*.xls"; the pattern also offers the workbooks of later
+    // spreadsheet versions, which the template filler reads.
+    QFileDialog dialog(this, Q(texts::kChooseTemplate),
+                       QString::fromStdString(m_session.ini().PrintFile),
+                       QStringLiteral("*.xls (*.xls *.xlsx)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.selectFile(QStringLiteral("*.xls"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_session.ini().PrintFile = dialog.selectedFiles().front().toStdString();
+
+    if (!printing::HasDefaultPrinter()) {
+        messenger.MsgBox(texts::kNoPrinter, MsgButtons::Ok, MsgIcon::Warning, caption);
+        return;
+    }
+    // The print dialog of the printing module runs here, modally, on the chosen template.
+    if (m_session.settings().WriteIniFile()) {
+        messenger.Warn(texts::IniWriteError(m_session.settings().userFolder()));
+        endProgram(1);
+    }
+}
+
+void frmTerminal::mnuFileExit_Click() {
+    ShutdownOutcome outcome = m_session.Shutdown(m_port);
+    // The menu ends the program in every case, after Abort too (then without saving).
+    endProgram(outcome == ShutdownOutcome::WriteFailed ? 1 : 0);
+}
+
+void frmTerminal::closeEvent(QCloseEvent* event) {
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    ShutdownOutcome outcome = m_session.Shutdown(m_port);
+    if (outcome == ShutdownOutcome::Aborted) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    endProgram(outcome == ShutdownOutcome::WriteFailed ? 1 : 0);
+}
+
+void frmTerminal::endProgram(int code) {
+    m_ending = true;
+    m_exitCode = code;
+    QApplication::restoreOverrideCursor();
+    hide();
+    QCoreApplication::exit(code);
+}
+
+void frmTerminal::mnuHelpVersion_Click() {
+    frmAbout about(this);
+    about.exec();
+}
+
+}  // namespace kablos

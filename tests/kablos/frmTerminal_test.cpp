@@ -1,0 +1,209 @@
+// The main window, shown offscreen.
+
+#include "frmTerminal.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+
+#include "UserDataPath.h"
+#include "frmAbout.h"
+#include "kablos/support/TestSupport.h"
+
+namespace kablos {
+namespace {
+
+using namespace kablos::test;
+
+class PortThatNeverDrains : public PortControl {
+public:
+    bool IsOpen() const override { return true; }
+    bool WaitOutputDrained(std::chrono::milliseconds) override { return false; }
+    void HangUp() override {}
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(home.programFolder() / "KABLOS.ini", ReadBytes(SampleIni()));
+    }
+    std::unique_ptr<Session> start(const std::string& commandLine = "") {
+        auto session = std::make_unique<Session>(messenger, UserDataPath, home.programFolder());
+        EXPECT_TRUE(session->Start(commandLine, {}));
+        return session;
+    }
+    template <typename T>
+    static T* find(const QWidget& window, const char* name) {
+        T* found = window.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    TempHome home;
+    RecordingMessenger messenger;
+};
+
+TEST_F(WindowTest, CaptionFollowsTheRunMode) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "NIVORA電線加工プログラム"},
+        {"-D", "NIVORA電線加工プログラムデバッグモード"},
+        {"/B -d2", "NIVORA電線加工プログラム"},
+        {"-d3", "NIVORA電線加工プログラムログモード"},
+    };
+    for (auto [line, caption] : cases) {
+        auto session = start(line);
+        frmTerminal window(*session);
+        EXPECT_EQ(window.windowTitle(), QString::fromUtf8(caption)) << line;
+    }
+}
+
+TEST_F(WindowTest, MenusHoldTheirItemsBetweenSeparators) {
+    auto session = start();
+    frmTerminal window(*session);
+    const std::pair<const char*, QStringList> menus[] = {
+        {"mnuFile", {"ファイルを開く(&O)...", "-", "電線処理表印刷(&S)...", "-", "終了(&X)"}},
+        {"mnuPort", {"ポートを開く(&O)...", "-", "回線切断(&H)"}},
+        {"mnuOption",
+         {"通信プロパティ(&C)...", "-", "ストリップの設定(&S)...", "-", "カッターの設定(&T)...",
+          "-", "残り電線長の設定(&L)...", "-", "済フラグクリア(&F)"}},
+        {"mnuHelp", {"バージョン情報(&A)..."}},
+    };
+    for (const auto& [name, items] : menus) {
+        QMenu* menu = find<QMenu>(window, name);
+        ASSERT_NE(menu, nullptr);
+        QStringList captions;
+        for (QAction* action : menu->actions()) {
+            captions << (action->isSeparator() ? QString("-") : action->text());
+        }
+        EXPECT_EQ(captions, items) << name;
+    }
+    QStringList bar;
+    for (QAction* action : window.menuBar()->actions())
+        bar << action->text();
+    EXPECT_EQ(bar, (QStringList{"ファイル(&F)", "通信ポート(&C)", "オプション(&O)", "切替(&K)",
+                                "ヘルプ(&H)"}));
+    // Hang-up only while the port is open; the port starts closed.
+    EXPECT_FALSE(find<QAction>(window, "mnuHangUp")->isEnabled());
+    EXPECT_FALSE(find<QAction>(window, "HangUpPhone")->isEnabled());
+}
+
+TEST_F(WindowTest, ToolBarButtonsCarryTheirKeysAndTips) {
+    auto session = start();
+    frmTerminal window(*session);
+    QToolBar* bar = find<QToolBar>(window, "tbrToolBar");
+    ASSERT_NE(bar, nullptr);
+    QStringList keys;
+    for (QAction* action : bar->actions()) {
+        if (!action->isSeparator())
+            keys << action->objectName() + "=" + action->toolTip();
+    }
+    EXPECT_EQ(keys, (QStringList{"OpenFile=ファイルを開く...", "PortOpen=ポートを開く...",
+                                 "HangUpPhone=回線切断", "Properties=通信プロパティ...",
+                                 "SetStrip=ストリップの設定", "SetCutter=カッタの設定...",
+                                 "imgConnected=ポート切替", "imgNotConnected=ポート切替"}));
+    EXPECT_FALSE(find<QAction>(window, "imgConnected")->isVisible());
+    EXPECT_TRUE(find<QAction>(window, "imgNotConnected")->isVisible());
+}
+
+TEST_F(WindowTest, StatusBarPanelsAndTimers) {
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    const std::pair<const char*, const char*> panels[] = {
+        {"Status", "送信データ"},        {"Settings", "通信ポートの設定"},
+        {"ConnectTime", "接続時間"},     {"CutWLen", "電線を加工した長さ"},
+        {"ZanWLen", "電線の残りの長さ"},
+    };
+    for (auto [key, tip] : panels) {
+        QLabel* panel = window.panel(key);
+        ASSERT_NE(panel, nullptr) << key;
+        EXPECT_EQ(panel->toolTip(), QString::fromUtf8(tip));
+    }
+    EXPECT_EQ(window.panel("Status")->text(), "データ: ");
+    EXPECT_EQ(window.panel("ZanWLen")->text(), "電線残: 500m");  // 500000 mm in the sample
+    EXPECT_EQ(window.panel("CutWLen")->text(), "加工長: 0m");
+    EXPECT_TRUE(window.panel("ZanWLen")->isVisible());  // tracking is on in the sample
+
+    session->ini().ZanWLenFlg = 0;
+    window.showWireLengths();
+    EXPECT_FALSE(window.panel("ZanWLen")->isVisible());
+    EXPECT_FALSE(window.panel("CutWLen")->isVisible());
+
+    const std::tuple<const char*, int, bool> timers[] = {
+        {"Timer1", 1000, false}, {"Timer2", 1000, true}, {"Timer3", 3000, false}};
+    for (auto [name, interval, singleShot] : timers) {
+        QTimer* timer = find<QTimer>(window, name);
+        ASSERT_NE(timer, nullptr);
+        EXPECT_EQ(timer->interval(), interval) << name;
+        EXPECT_EQ(timer->isSingleShot(), singleShot) << name;
+        EXPECT_FALSE(timer->isActive()) << name;
+    }
+    EXPECT_TRUE(find<QTableView>(window, "FlGrid")->isVisible());
+    EXPECT_FALSE(find<QTableView>(window, "Grid1")->isVisible());
+}
+
+TEST_F(WindowTest, PrintingNeedsCastingDataFirst) {
+    auto session = start();
+    frmTerminal window(*session);
+    window.mnuFilePrint_Click();
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "キャスティングデータを読み込んでください｡ ");
+    EXPECT_EQ(messenger.shown[0].caption, window.windowTitle().toStdString());
+}
+
+TEST_F(WindowTest, AboutBoxShowsTheVersion) {
+    EXPECT_EQ(frmAbout::VersionText(), "KABLOS Version 12.0.26");
+    frmAbout about;
+    EXPECT_EQ(about.windowTitle(), "ＮＩＶＯＲＡ電線加工プログラムのバージョン情報");
+}
+
+TEST_F(WindowTest, ClosingWithAbortKeepsTheWindow) {
+    auto session = start();
+    const std::string saved = ReadBytes(home.userFolder() / "KABLOS.ini");
+    frmTerminal window(*session);
+    PortThatNeverDrains port;
+    window.setPortControl(&port);
+    window.show();
+    session->ini().CutWLen = 77;
+    messenger.queue(MsgAnswer::Abort);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(ReadBytes(home.userFolder() / "KABLOS.ini"), saved);
+
+    // The exit menu ends the program after Abort too, without saving.
+    messenger.queue(MsgAnswer::Abort);
+    window.mnuFileExit_Click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.exitCode(), 0);
+    EXPECT_EQ(ReadBytes(home.userFolder() / "KABLOS.ini"), saved);
+}
+
+TEST_F(WindowTest, ClosingSavesTheSettings) {
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    session->ini().CutWLen = 77;
+    EXPECT_TRUE(window.close());
+    EXPECT_NE(ReadBytes(home.userFolder() / "KABLOS.ini").find("CutWLen\t77\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
+}  // namespace
+}  // namespace kablos
+
+int main(int argc, char** argv) {
+    // Window tests never need a display (test discovery runs this too).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
