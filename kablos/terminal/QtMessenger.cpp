@@ -5,8 +5,10 @@
 namespace kablos {
 namespace {
 
+// Message texts break lines with CR LF, which a Qt label shows as one line end.
 QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 QMessageBox::StandardButtons Buttons(MsgButtons buttons) {

@@ -32,7 +32,7 @@ public:
 
 /// The port values the per-user store keeps, with the serial control's defaults.
 struct PortValues {
-    std::string Settings = "9600,n,8,1";
+    std::string Settings = "4800,N,8,1";
     int CommPort = 1;
     int Handshaking = 0;
 };

@@ -59,6 +59,26 @@ bool UserStore::Write(const std::string& settings, int commPort, int handshaking
     return store.status() == QSettings::NoError;
 }
 
+std::string UserStore::PortDevice(int number) {
+    QSettings store = Store();
+    QString device = store.value(QStringLiteral("Ports/%1").arg(number)).toString().trimmed();
+    if (!device.isEmpty())
+        return device.toStdString();
+    return "/dev/ttyS" + std::to_string(number - 1);
+}
+
+bool UserStore::SetPortDevice(int number, const std::string& device) {
+    QSettings store = Store();
+    QString key = QStringLiteral("Ports/%1").arg(number);
+    if (device.empty()) {
+        store.remove(key);
+    } else {
+        store.setValue(key, QString::fromStdString(device));
+    }
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
 std::string UserStore::FilePath() {
     return Store().fileName().toStdString();
 }

@@ -47,7 +47,7 @@ file(WRITE "${WORK}/config/Brindlex/電線処理ダイアログ.ini" "[Propertie
 run(0 --check /B -d3)
 expect_in("${out}" "protocol: ASCII (351)")
 expect_in("${out}" "log mode: on")
-expect_in("${out}" "port: 2, 9600,n,8,1")
+expect_in("${out}" "port: 2, 4800,N,8,1")
 string(FIND "${out}" "taken over" again)
 if(NOT again EQUAL -1)
     message(FATAL_ERROR "the second start must read the user's file:\n${out}")

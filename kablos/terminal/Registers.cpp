@@ -1,0 +1,199 @@
+#include "Registers.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "common/numbers.h"
+#include "common/text.h"
+
+namespace kablos {
+namespace {
+
+constexpr std::array<RegisterInfo, kRegisterCount> kRegisters = {{
+    {Reg::R1002, "1002", true, false, "先スト:", "先端("},
+    {Reg::R1022, "1022", true, false, "先セミ:", "先端セミ("},
+    {Reg::R1043, "1043", true, false, "全長:", "長さ("},
+    {Reg::R1072, "1072", true, false, "後セミ:", "後端セミ("},
+    {Reg::R1092, "1092", true, false, "後スト:", "後端("},
+    {Reg::R0F63, "0F63", false, true, "本数:", "本数("},
+    {Reg::R0F93, "0F93", false, true, "カウンタ:", "カウンタ("},
+    {Reg::R0F11, "0F11", false, true, "カッター速度:", "カッタ速度("},
+    {Reg::R0BE2, "0BE2", false, false, "Y BACK:", "Y BACK("},
+    {Reg::R0F01, "0F01", false, true, "ローラスピード:", "ローラ速度("},
+    {Reg::R0ED2, "0ED2", false, false, "線径:", "線径("},
+}};
+
+// The value of a command, from its sixth character on ("W1002" + value).
+std::string_view ValuePart(std::string_view command) {
+    return command.size() > 5 ? command.substr(5) : std::string_view();
+}
+
+// HexToDec as a number; beyond 2^53 the sum is no longer exact, and such values never compare
+// equal to a 32-bit register value anyway.
+double HexSum(std::string_view text) {
+    text = common::Trim(text);
+    double sum = 0;
+    double weight = 1;
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        char c = *it;
+        if (c >= '0' && c <= '9')
+            sum += (c - '0') * weight;
+        if (c >= 'A' && c <= 'F')
+            sum += (c - 'A' + 10) * weight;
+        weight *= 16;
+    }
+    return sum;
+}
+
+std::optional<std::int32_t> As32(double value) {
+    return common::RoundToInt32(value);
+}
+
+bool SameNumbers(std::optional<std::int32_t> a, std::optional<std::int32_t> b) {
+    return a && b && *a == *b;
+}
+
+}  // namespace
+
+const RegisterInfo& Info(Reg reg) {
+    return kRegisters[static_cast<std::size_t>(reg)];
+}
+
+std::optional<Reg> RegisterNamed(std::string_view name) {
+    for (const RegisterInfo& info : kRegisters) {
+        if (info.name == name)
+            return info.reg;
+    }
+    return std::nullopt;
+}
+
+std::string HexToDec(std::string_view text) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.0f", HexSum(text));
+    return buffer;
+}
+
+std::string HexValue(std::string_view text, double factor) {
+    double value = common::RoundHalfEven(common::LeadingNumber(text) * factor);
+    // Negative values are shown as the 32-bit two's complement, as the machine reads them.
+    auto bits = static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%X", bits);
+    return buffer;
+}
+
+std::string RegisterValueText(Reg reg, std::string_view value) {
+    const RegisterInfo& info = Info(reg);
+    if (reg == Reg::R0F93)
+        return "0";
+    if (info.decimalText)
+        return std::string(value);
+    return HexValue(value, info.tenths ? 10.0 : 1.0);
+}
+
+bool SameValue(int mode, std::string_view a, std::string_view b) {
+    if (a == b)
+        return !(mode == 0 && a.empty());
+    return SameNumbers(As32(HexSum(ValuePart(a))), As32(HexSum(ValuePart(b))));
+}
+
+bool SameValueDec(int mode, std::string_view a, std::string_view b) {
+    if (a == b)
+        return !(mode == 0 && a.empty());
+    return SameNumbers(As32(common::LeadingNumber(ValuePart(a))), As32(HexSum(ValuePart(b))));
+}
+
+bool SameRegisterValue(Reg reg, int mode, std::string_view a, std::string_view b) {
+    return Info(reg).decimalText ? SameValueDec(mode, a, b) : SameValue(mode, a, b);
+}
+
+void RegisterCache::ClearAll() {
+    m_pairs = {};
+}
+
+void RegisterCache::ClearCutter() {
+    for (Reg reg : {Reg::R0F11, Reg::R0BE2, Reg::R0F01, Reg::R0ED2})
+        (*this)[reg] = {};
+}
+
+void RegisterCache::ClearWire() {
+    for (Reg reg :
+         {Reg::R1002, Reg::R1022, Reg::R1043, Reg::R1072, Reg::R1092, Reg::R0F63, Reg::R0F93}) {
+        (*this)[reg] = {};
+    }
+}
+
+std::string DebugForm(std::string_view command) {
+    if (command == "G0001")
+        return "スタート";
+    if (command.size() >= 5 && (command[0] == 'W' || command[0] == 'R')) {
+        if (auto reg = RegisterNamed(command.substr(1, 4))) {
+            const RegisterInfo& info = Info(*reg);
+            std::string_view value = ValuePart(command);
+            // Read-backs carry hexadecimal; so do the writes of the hexadecimal registers.
+            std::string shown = command[0] == 'R' || !info.decimalText
+                                    ? (value.empty() ? std::string() : HexToDec(value))
+                                    : std::string(value);
+            return std::string(command[0] == 'R' ? "#" : "") + std::string(info.logLabel) + shown +
+                   ")";
+        }
+    }
+    if (command == "\x18")
+        return "CAN";
+    return std::string(command);
+}
+
+int FrameBytes(FrameReg reg) {
+    switch (reg) {
+        case FrameReg::WireLength:
+        case FrameReg::PieceCount:
+        case FrameReg::Counter:
+            return 3;
+        case FrameReg::RollerSpeed:
+        case FrameReg::CutterSpeed:
+            return 1;
+        default:
+            return 2;
+    }
+}
+
+namespace {
+
+Frame Finish(Frame frame) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+        sum += frame[i];
+    frame[6] = static_cast<std::uint8_t>((sum % 256) | 0x80);
+    frame[7] = 0x0D;
+    return frame;
+}
+
+}  // namespace
+
+Frame BuildFrame(std::uint8_t reg, double value, int bytes) {
+    Frame frame{};
+    frame[0] = 'W';
+    frame[1] = reg;
+    double rounded = std::isfinite(value) ? common::RoundHalfEven(value) : 0.0;
+    rounded = std::fmax(std::fmin(rounded, 4294967295.0), -2147483648.0);
+    auto bits = static_cast<std::uint32_t>(static_cast<std::int64_t>(rounded));
+    for (int i = 0; i < bytes && i < 4; ++i) {
+        frame[static_cast<std::size_t>(5 - i)] = static_cast<std::uint8_t>(bits >> (8 * i));
+    }
+    return Finish(frame);
+}
+
+Frame FixedFrame(char command) {
+    Frame frame{};
+    frame[0] = static_cast<std::uint8_t>(command);
+    return Finish(frame);
+}
+
+std::string FrameAsDecimals(const Frame& frame) {
+    std::string text;
+    for (std::uint8_t byte : frame)
+        text += "[" + std::to_string(byte) + "]";
+    return text;
+}
+
+}  // namespace kablos

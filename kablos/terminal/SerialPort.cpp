@@ -1,0 +1,295 @@
+#include "SerialPort.h"
+
+#include <QMetaType>
+
+#include "UserStore.h"
+#include "common/text.h"
+
+namespace kablos {
+
+std::string CommEventText(CommEvent event) {
+    switch (event) {
+        case CommEvent::SendEmpty:
+        case CommEvent::DsrChange:
+            return {};
+        case CommEvent::CtsChange:
+            return "CTS ラインの状態が変化しました。";
+        case CommEvent::CdChange:
+            return "CD ラインの状態が変化しました。";
+        case CommEvent::Ring:
+            return "呼び出し信号を検出しました。";
+        case CommEvent::Eof:
+            return "EOF を受信しました。";
+        case CommEvent::Break:
+            return "ブレーク信号を検出しました。";
+        case CommEvent::CdTimeout:
+            return "CD タイムアウトを検出しました。";
+        case CommEvent::CtsTimeout:
+            return "CTS タイムアウトを検出しました。";
+        case CommEvent::Dcb:
+            return "DCB 取得時にエラーが発生しました。";
+        case CommEvent::DsrTimeout:
+            return "DSR タイムアウトを検出しました。";
+        case CommEvent::FrameError:
+            return "通信エラーが発生しました。";
+        case CommEvent::Overrun:
+            return "オーバーランエラーが発生しました。";
+        case CommEvent::RxOver:
+            return "受信バッファがオーバーフローしました。";
+        case CommEvent::RxParity:
+            return "パリティエラーが発生しました。";
+        case CommEvent::TxFull:
+            return "送信バッファフルエラーが発生しました。";
+        case CommEvent::Unknown:
+            break;
+    }
+    return "未定義のエラーまたはイベントが発生しました。";
+}
+
+std::optional<LineSettings> ParseLineSettings(const std::string& settings) {
+    std::vector<std::string_view> parts = common::Split(settings, ',');
+    if (parts.size() != 4)
+        return std::nullopt;
+    LineSettings line;
+    bool ok = false;
+    line.baudRate = QString::fromUtf8(common::Trim(parts[0])).toInt(&ok);
+    if (!ok || line.baudRate <= 0)
+        return std::nullopt;
+
+    std::string_view parity = common::Trim(parts[1]);
+    if (parity.size() != 1)
+        return std::nullopt;
+    switch (parity[0]) {
+        case 'N':
+        case 'n':
+            line.parity = QSerialPort::NoParity;
+            break;
+        case 'E':
+        case 'e':
+            line.parity = QSerialPort::EvenParity;
+            break;
+        case 'O':
+        case 'o':
+            line.parity = QSerialPort::OddParity;
+            break;
+        case 'M':
+        case 'm':
+            line.parity = QSerialPort::MarkParity;
+            break;
+        case 'S':
+        case 's':
+            line.parity = QSerialPort::SpaceParity;
+            break;
+        default:
+            return std::nullopt;
+    }
+
+    std::string_view data = common::Trim(parts[2]);
+    if (data == "5")
+        line.dataBits = QSerialPort::Data5;
+    else if (data == "6")
+        line.dataBits = QSerialPort::Data6;
+    else if (data == "7")
+        line.dataBits = QSerialPort::Data7;
+    else if (data == "8")
+        line.dataBits = QSerialPort::Data8;
+    else
+        return std::nullopt;
+
+    std::string_view stop = common::Trim(parts[3]);
+    if (stop == "1")
+        line.stopBits = QSerialPort::OneStop;
+    else if (stop == "1.5")
+        line.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == "2")
+        line.stopBits = QSerialPort::TwoStop;
+    else
+        return std::nullopt;
+    return line;
+}
+
+SerialPort::SerialPort(QObject* parent) : QObject(parent) {
+    qRegisterMetaType<kablos::CommEvent>();
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::received);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPort::handleError);
+}
+
+SerialPort::~SerialPort() = default;
+
+void SerialPort::fail(const std::string& text) {
+    m_errorText = text;
+}
+
+std::string SerialPort::device() const {
+    return UserStore::PortDevice(m_commPort);
+}
+
+bool SerialPort::setCommPort(int number) {
+    if (isOpen()) {
+        fail("ポートは既に開いています。");
+        return false;
+    }
+    if (number < 1 || number > 255) {
+        fail("ポート番号が正しくありません。(" + std::to_string(number) + ")");
+        return false;
+    }
+    m_commPort = number;
+    return true;
+}
+
+bool SerialPort::setSettings(const std::string& settings) {
+    std::optional<LineSettings> line = ParseLineSettings(settings);
+    if (!line) {
+        fail("通信設定が正しくありません。(" + settings + ")");
+        return false;
+    }
+    if (isOpen() && !(m_port.setBaudRate(line->baudRate) && m_port.setParity(line->parity) &&
+                      m_port.setDataBits(line->dataBits) && m_port.setStopBits(line->stopBits))) {
+        fail("通信設定を変更できません。(" + settings + ") <" + m_port.errorString().toStdString() +
+             ">");
+        return false;
+    }
+    m_settings = settings;
+    return true;
+}
+
+bool SerialPort::setHandshaking(int mode) {
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    switch (mode) {
+        case 0:
+            flow = QSerialPort::NoFlowControl;
+            break;
+        case 1:
+            flow = QSerialPort::SoftwareControl;
+            break;
+        case 2:
+        case 3:
+            flow = QSerialPort::HardwareControl;
+            break;
+        default:
+            fail("フロー制御の設定が正しくありません。(" + std::to_string(mode) + ")");
+            return false;
+    }
+    if (isOpen() && !m_port.setFlowControl(flow)) {
+        fail("フロー制御を変更できません。<" + m_port.errorString().toStdString() + ">");
+        return false;
+    }
+    m_handshaking = mode;
+    return true;
+}
+
+bool SerialPort::open() {
+    if (isOpen())
+        return true;
+    std::optional<LineSettings> line = ParseLineSettings(m_settings);
+    if (!line) {
+        fail("通信設定が正しくありません。(" + m_settings + ")");
+        return false;
+    }
+    const std::string path = device();
+    m_port.setPortName(QString::fromStdString(path));
+    m_port.setBaudRate(line->baudRate);
+    m_port.setParity(line->parity);
+    m_port.setDataBits(line->dataBits);
+    m_port.setStopBits(line->stopBits);
+    m_port.setFlowControl(m_handshaking == 1   ? QSerialPort::SoftwareControl
+                          : m_handshaking >= 2 ? QSerialPort::HardwareControl
+                                               : QSerialPort::NoFlowControl);
+    if (m_port.open(QIODevice::ReadWrite))
+        return true;
+
+    const std::string port = "COM" + std::to_string(m_commPort) + " (" + path + ")";
+    switch (m_port.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            fail(port + " が見つかりません。");
+            break;
+        case QSerialPort::PermissionError:
+            fail(port + " は他のプログラムが使用中か、使用が許可されていません。");
+            break;
+        default:
+            fail(port + " を開けません。<" + m_port.errorString().toStdString() + ">");
+            break;
+    }
+    m_port.clearError();
+    return false;
+}
+
+bool SerialPort::close() {
+    if (isOpen())
+        m_port.close();
+    return true;
+}
+
+bool SerialPort::write(const QByteArray& bytes) {
+    if (!isOpen()) {
+        fail("ポートが開かれていません");
+        return false;
+    }
+    if (m_port.write(bytes) != bytes.size()) {
+        fail(m_port.errorString().toStdString());
+        return false;
+    }
+    return true;
+}
+
+qint64 SerialPort::outBufferCount() const {
+    return isOpen() ? m_port.bytesToWrite() : 0;
+}
+qint64 SerialPort::inBufferCount() const {
+    return isOpen() ? m_port.bytesAvailable() : 0;
+}
+
+QByteArray SerialPort::readAll() {
+    return isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void SerialPort::discardInput() {
+    if (!isOpen())
+        return;
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+}
+
+bool SerialPort::dtr() {
+    return isOpen() && m_port.isDataTerminalReady();
+}
+
+void SerialPort::setDtr(bool on) {
+    if (isOpen())
+        m_port.setDataTerminalReady(on);
+}
+
+void SerialPort::handleError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::NoError:
+        case QSerialPort::DeviceNotFoundError:  // reported by open()
+        case QSerialPort::PermissionError:
+        case QSerialPort::OpenError:
+        case QSerialPort::NotOpenError:
+            return;
+        case QSerialPort::ResourceError:
+            // The device went away (an adapter pulled out): close the port and say so.
+            fail(m_port.errorString().toStdString());
+            m_port.clearError();
+            m_port.close();
+            emit closedByFailure();
+            emit commEvent(CommEvent::FrameError);
+            return;
+        case QSerialPort::WriteError:
+        case QSerialPort::ReadError:
+            fail(m_port.errorString().toStdString());
+            m_port.clearError();
+            emit commEvent(CommEvent::FrameError);
+            return;
+        case QSerialPort::TimeoutError:
+            m_port.clearError();
+            return;
+        default:
+            fail(m_port.errorString().toStdString());
+            m_port.clearError();
+            emit commEvent(CommEvent::Unknown);
+            return;
+    }
+}
+
+}  // namespace kablos

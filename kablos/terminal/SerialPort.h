@@ -1,0 +1,111 @@
+#pragma once
+
+// The serial port of KABLOS, over Qt SerialPort, with the properties the program works with:
+// a port number (mapped to a device by the per-user store, section "Ports"), a settings string
+// "9600,N,8,1", a handshake mode 0 to 3, the open state, the output and input buffers and DTR.
+// Failures are kept as a text in the system's words (errorText()).
+
+#include <QObject>
+#include <QSerialPort>
+#include <functional>
+#include <string>
+
+namespace kablos {
+
+/// Serial line events, numbered as the program reports them.
+enum class CommEvent {
+    SendEmpty = 1,
+    CtsChange = 3,
+    DsrChange = 4,
+    CdChange = 5,
+    Ring = 6,
+    Eof = 7,
+    Break = 1001,
+    CtsTimeout = 1002,
+    DsrTimeout = 1003,
+    FrameError = 1004,
+    Overrun = 1006,
+    CdTimeout = 1007,
+    RxOver = 1008,
+    RxParity = 1009,
+    TxFull = 1010,
+    Dcb = 1011,
+    Unknown = 9999,
+};
+
+/// The text of a serial event; empty for the events that show nothing (send empty, DSR change).
+std::string CommEventText(CommEvent event);
+/// True for the error events (1001 and up).
+inline bool IsCommError(CommEvent event) {
+    return static_cast<int>(event) >= 1001;
+}
+
+/// The parts of a settings string "9600,N,8,1"; nothing when it is malformed.
+struct LineSettings {
+    qint32 baudRate = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+std::optional<LineSettings> ParseLineSettings(const std::string& settings);
+
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialPort(QObject* parent = nullptr);
+    ~SerialPort() override;
+
+    int commPort() const { return m_commPort; }
+    /// Refused while the port is open.
+    [[nodiscard]] bool setCommPort(int number);
+    /// The device the port number stands for.
+    std::string device() const;
+
+    const std::string& settings() const { return m_settings; }
+    /// Takes a settings string; refused when malformed or when the open port rejects it.
+    [[nodiscard]] bool setSettings(const std::string& settings);
+
+    int handshaking() const { return m_handshaking; }
+    /// 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 Xon/RTS (taken as RTS/CTS: a port has one flow control).
+    [[nodiscard]] bool setHandshaking(int mode);
+
+    bool isOpen() const { return m_port.isOpen(); }
+    [[nodiscard]] bool open();
+    [[nodiscard]] bool close();
+
+    /// Hands `bytes` to the port's output buffer; false when the port refused them.
+    [[nodiscard]] bool write(const QByteArray& bytes);
+    /// Bytes waiting in the output buffer.
+    qint64 outBufferCount() const;
+    /// Everything waiting in the input buffer.
+    QByteArray readAll();
+    qint64 inBufferCount() const;
+    /// Discards what waits in the input buffer.
+    void discardInput();
+
+    bool dtr();
+    void setDtr(bool on);
+
+    /// The last failure in the system's words.
+    const std::string& errorText() const { return m_errorText; }
+
+signals:
+    /// At least one byte has arrived.
+    void received();
+    /// A serial event other than a receive.
+    void commEvent(kablos::CommEvent event);
+    /// The port closed by itself (the device went away).
+    void closedByFailure();
+
+private:
+    void fail(const std::string& text);
+    void handleError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    int m_commPort = 1;
+    std::string m_settings = "4800,N,8,1";
+    int m_handshaking = 0;
+    std::string m_errorText;
+};
+
+}  // namespace kablos
