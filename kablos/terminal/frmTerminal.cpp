@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 
 #include "Texts.h"
 #include "frmAbout.h"
+#include "frmPropSeting.h"
 #include "printing/Printers.h"
 
 namespace kablos {
@@ -32,6 +34,13 @@ constexpr int kGridTop = 120;
 frmTerminal::frmTerminal(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session) {
     setObjectName("frmTerminal");
+    // The per-user port values; one the port refuses leaves the port's own.
+    const PortValues& values = session.port();
+    (void)m_serial.setCommPort(values.CommPort);
+    (void)m_serial.setSettings(values.Settings);
+    (void)m_serial.setHandshaking(values.Handshaking);
+    m_link = std::make_unique<MachineLink>(session, m_serial, m_pump, *this);
+    m_port = m_link.get();
     setWindowTitle(Q(WindowCaption(session.runMode())));
 
     buildMenus();
@@ -53,9 +62,11 @@ frmTerminal::frmTerminal(Session& session, QWidget* parent)
     m_Timer3->setObjectName("Timer3");
     m_Timer3->setInterval(3000);
 
-    showPortState(false);
+    ShowPortState(false, m_serial.settings());
     showWireLengths();
 }
+
+frmTerminal::~frmTerminal() = default;
 
 QAction* frmTerminal::addMenuItem(QMenu* menu, const char* name, const QString& caption) {
     if (!menu->actions().isEmpty())
@@ -78,14 +89,17 @@ void frmTerminal::buildMenus() {
 
     QMenu* mnuPort = menuBar()->addMenu(QStringLiteral("通信ポート(&C)"));
     mnuPort->setObjectName("mnuPort");
-    QAction* mnuOpen = addMenuItem(mnuPort, "mnuOpen", QStringLiteral("ポートを開く(&O)..."));
-    mnuOpen->setCheckable(true);
+    m_mnuOpen = addMenuItem(mnuPort, "mnuOpen", QStringLiteral("ポートを開く(&O)..."));
+    m_mnuOpen->setCheckable(true);
     m_mnuHangUp = addMenuItem(mnuPort, "mnuHangUp", QStringLiteral("回線切断(&H)"));
+    connect(m_mnuOpen, &QAction::triggered, this, &frmTerminal::mnuOpen_Click);
+    connect(m_mnuHangUp, &QAction::triggered, this, &frmTerminal::mnuHangUp_Click);
 
     QMenu* mnuOption = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
     mnuOption->setObjectName("mnuOption");
     QAction* mnuProperties =
         addMenuItem(mnuOption, "mnuProperties", QStringLiteral("通信プロパティ(&C)..."));
+    connect(mnuProperties, &QAction::triggered, this, &frmTerminal::mnuProperties_Click);
     QAction* mnuOptionStrip =
         addMenuItem(mnuOption, "mnuOptionStrip", QStringLiteral("ストリップの設定(&S)..."));
     QAction* mnuOptionSetCutter =
@@ -105,10 +119,9 @@ void frmTerminal::buildMenus() {
     connect(mnuHelpVersion, &QAction::triggered, this, &frmTerminal::mnuHelpVersion_Click);
 
     // Commands whose modules are not part of this build yet stay visible but disabled: casting
-    // data, the machine link, the port settings and the environment editors.
-    for (QAction* pending :
-         {mnuFileOpen, mnuOpen, mnuProperties, mnuOptionStrip, mnuOptionSetCutter,
-          mnuOptionSetZanWLen, mnuOptionClsFixFlg, mnuChgin}) {
+    // data and the environment editors.
+    for (QAction* pending : {mnuFileOpen, mnuOptionStrip, mnuOptionSetCutter, mnuOptionSetZanWLen,
+                             mnuOptionClsFixFlg, mnuChgin}) {
         pending->setEnabled(false);
     }
 }
@@ -138,9 +151,12 @@ void frmTerminal::buildToolBar() {
                                       QStyle::SP_FileDialogListView);
     QAction* setCutter = addToolButton("SetCutter", QStringLiteral("カッタの設定..."),
                                        QStyle::SP_FileDialogContentsView);
-    for (QAction* pending : {openFile, portOpen, properties, setStrip, setCutter}) {
+    for (QAction* pending : {openFile, setStrip, setCutter}) {
         pending->setEnabled(false);
     }
+    connect(portOpen, &QAction::triggered, this, &frmTerminal::mnuOpen_Click);
+    connect(hangUp, &QAction::triggered, this, &frmTerminal::mnuHangUp_Click);
+    connect(properties, &QAction::triggered, this, &frmTerminal::mnuProperties_Click);
     connect(m_mnuHangUp, &QAction::changed, hangUp,
             [this, hangUp] { hangUp->setEnabled(m_mnuHangUp->isEnabled()); });
 
@@ -152,6 +168,8 @@ void frmTerminal::buildToolBar() {
     m_imgNotConnected = m_tbrToolBar->addAction(style()->standardIcon(QStyle::SP_DialogNoButton),
                                                 QStringLiteral("ポート切替"));
     m_imgNotConnected->setObjectName("imgNotConnected");
+    connect(m_imgConnected, &QAction::triggered, this, &frmTerminal::mnuOpen_Click);
+    connect(m_imgNotConnected, &QAction::triggered, this, &frmTerminal::mnuOpen_Click);
 }
 
 void frmTerminal::buildStatusBar() {
@@ -188,6 +206,7 @@ void frmTerminal::buildClientArea() {
     palette.setColor(QPalette::Text, QColor(0, 0, 255));
     m_txtTerm->setPalette(palette);
     m_txtTerm->moveCursor(QTextCursor::End);
+    m_txtTerm->installEventFilter(this);
 
     m_BanList = new QListWidget(client);
     m_BanList->setObjectName("BanList");
@@ -246,15 +265,76 @@ void frmTerminal::showWireLengths() {
     panel("ZanWLen")->setVisible(tracking);
 }
 
-void frmTerminal::showPortState(bool open) {
+void frmTerminal::ShowPortState(bool open, const std::string& settings) {
+    m_mnuOpen->setChecked(open);
     m_imgConnected->setVisible(open);
     m_imgNotConnected->setVisible(!open);
     m_mnuHangUp->setEnabled(open);
+    panel("Settings")->setText(QStringLiteral("設定: ") + (open ? Q(settings) : QString()));
     if (open) {
-        m_Timer1->start();
+        if (!m_Timer1->isActive()) {
+            m_portOpenTime = std::chrono::system_clock::now();
+            m_Timer1->start();
+        }
     } else {
         m_Timer1->stop();
     }
+}
+
+void frmTerminal::ShowStatus(const std::string& text) {
+    panel("Status")->setText(Q(text));
+}
+
+void frmTerminal::StartStatusReset() {
+    m_Timer2->start();
+}
+
+void frmTerminal::AppendTerminal(const std::string& text) {
+    m_terminalText = ShowData(m_terminalText, Q(text));
+    QString shown = m_terminalText;
+    m_txtTerm->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_txtTerm->moveCursor(QTextCursor::End);
+}
+
+void frmTerminal::SetWireGridShown(bool shown) {
+    m_Grid1->setVisible(shown && m_wireView);
+}
+
+void frmTerminal::Beep() {
+    QApplication::beep();
+}
+
+void frmTerminal::DefaultPointer() {
+    while (QApplication::overrideCursor() != nullptr)
+        QApplication::restoreOverrideCursor();
+}
+
+bool frmTerminal::eventFilter(QObject* watched, QEvent* event) {
+    // Keys typed in the terminal box go to the machine while the port is open; without echo
+    // they are not shown.
+    if (watched == m_txtTerm && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty() && m_serial.isOpen()) {
+            m_link->SendTyped(key->text().toStdString());
+            if (!m_session.echo())
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmTerminal::mnuOpen_Click() {
+    m_link->TogglePort();
+}
+
+void frmTerminal::mnuHangUp_Click() {
+    m_link->HangUp();
+}
+
+void frmTerminal::mnuProperties_Click() {
+    frmPropSeting dialog(
+        m_session, m_serial, [this](bool open) { ShowPortState(open, m_serial.settings()); }, this);
+    dialog.exec();
 }
 
 void frmTerminal::Timer1_Timer() {
@@ -294,14 +374,14 @@ void frmTerminal::mnuFilePrint_Click() {
     // The print dialog of the printing module runs here, modally, on the chosen template.
     if (m_session.settings().WriteIniFile()) {
         messenger.Warn(texts::IniWriteError(m_session.settings().userFolder()));
-        endProgram(1);
+        EndProgram(1);
     }
 }
 
 void frmTerminal::mnuFileExit_Click() {
     ShutdownOutcome outcome = m_session.Shutdown(m_port);
     // The menu ends the program in every case, after Abort too (then without saving).
-    endProgram(outcome == ShutdownOutcome::WriteFailed ? 1 : 0);
+    EndProgram(outcome == ShutdownOutcome::WriteFailed ? 1 : 0);
 }
 
 void frmTerminal::closeEvent(QCloseEvent* event) {
@@ -315,10 +395,10 @@ void frmTerminal::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    endProgram(outcome == ShutdownOutcome::WriteFailed ? 1 : 0);
+    EndProgram(outcome == ShutdownOutcome::WriteFailed ? 1 : 0);
 }
 
-void frmTerminal::endProgram(int code) {
+void frmTerminal::EndProgram(int code) {
     m_ending = true;
     m_exitCode = code;
     QApplication::restoreOverrideCursor();

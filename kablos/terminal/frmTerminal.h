@@ -7,7 +7,11 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStyle>
+#include <memory>
 
+#include "EventPump.h"
+#include "MachineLink.h"
+#include "SerialPort.h"
 #include "Session.h"
 
 class QAction;
@@ -22,14 +26,28 @@ class QToolButton;
 
 namespace kablos {
 
-class frmTerminal : public QMainWindow {
+class frmTerminal : public QMainWindow, public LinkView {
     Q_OBJECT
 public:
-    /// `session` has been started (Session::Start) and outlives the window.
+    /// `session` has been started (Session::Start) and outlives the window. The serial port
+    /// takes the per-user port values the session read.
     explicit frmTerminal(Session& session, QWidget* parent = nullptr);
+    ~frmTerminal() override;
 
-    /// The machine link, once there is one; without it the port counts as closed.
+    SerialPort& serialPort() { return m_serial; }
+    MachineLink& link() { return *m_link; }
+    /// What the shutdown drains and hangs up; the machine link unless a test puts in another.
     void setPortControl(PortControl* port) { m_port = port; }
+
+    // LinkView
+    void ShowPortState(bool open, const std::string& settings) override;
+    void ShowStatus(const std::string& text) override;
+    void StartStatusReset() override;
+    void AppendTerminal(const std::string& text) override;
+    void SetWireGridShown(bool shown) override;
+    void Beep() override;
+    void DefaultPointer() override;
+    void EndProgram(int code) override;
 
     /// True while casting data is loaded (at least one data set).
     bool castingLoaded() const { return m_castingLoaded; }
@@ -45,11 +63,15 @@ public:
     int exitCode() const { return m_exitCode; }
 
 public slots:
+    void mnuOpen_Click();
+    void mnuHangUp_Click();
+    void mnuProperties_Click();
     void mnuFilePrint_Click();
     void mnuFileExit_Click();
     void mnuHelpVersion_Click();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -65,12 +87,14 @@ private:
     void layoutClientArea();
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
     QAction* addToolButton(const char* key, const QString& tip, QStyle::StandardPixmap icon);
-    void showPortState(bool open);
-    /// Ends the program with `code` once the event loop regains control.
-    void endProgram(int code);
 
     Session& m_session;
+    SerialPort m_serial;
+    QtEventPump m_pump;
+    std::unique_ptr<MachineLink> m_link;
     PortControl* m_port = nullptr;
+    QString m_terminalText;
+    bool m_wireView = false;  ///< the wire grid is the view (else the data-set grid)
     bool m_castingLoaded = false;
     std::chrono::system_clock::time_point m_portOpenTime;
     bool m_ending = false;
@@ -84,6 +108,7 @@ private:
     QToolBar* m_tbrToolBar = nullptr;
     QAction* m_imgConnected = nullptr;
     QAction* m_imgNotConnected = nullptr;
+    QAction* m_mnuOpen = nullptr;
     QAction* m_mnuHangUp = nullptr;
     QTimer* m_Timer1 = nullptr;
     QTimer* m_Timer2 = nullptr;

@@ -6,15 +6,22 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 
 #include "UserDataPath.h"
 #include "frmAbout.h"
+#include "frmPropSeting.h"
+#include "kablos/support/LinkSupport.h"
 #include "kablos/support/TestSupport.h"
 
 namespace kablos {
@@ -194,6 +201,93 @@ TEST_F(WindowTest, ClosingSavesTheSettings) {
     EXPECT_NE(ReadBytes(home.userFolder() / "KABLOS.ini").find("CutWLen\t77\r\n"),
               std::string::npos);
     EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(WindowTest, ThePortMenusFollowThePort) {
+    MachineSim machine;
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    session->setCountdown(3);
+
+    find<QAction>(window, "mnuOpen")->trigger();
+    ASSERT_TRUE(window.serialPort().isOpen());
+    EXPECT_EQ(messenger.shown.at(0).text, "スタート");
+    EXPECT_TRUE(find<QAction>(window, "mnuOpen")->isChecked());
+    EXPECT_TRUE(find<QAction>(window, "mnuHangUp")->isEnabled());
+    EXPECT_TRUE(find<QAction>(window, "HangUpPhone")->isEnabled());
+    EXPECT_TRUE(find<QAction>(window, "imgConnected")->isVisible());
+    EXPECT_FALSE(find<QAction>(window, "imgNotConnected")->isVisible());
+    EXPECT_EQ(window.panel("Settings")->text(), "設定: 4800,N,8,1");
+    EXPECT_TRUE(find<QTimer>(window, "Timer1")->isActive());
+    // Timer1 shows the connect time and counts the countdown down.
+    ASSERT_TRUE(WaitUntil([&] { return !window.panel("ConnectTime")->text().isEmpty(); }));
+    EXPECT_TRUE(window.panel("ConnectTime")->text().startsWith("00:00:0"));
+    EXPECT_EQ(session->countdown(), 2);
+
+    find<QAction>(window, "HangUpPhone")->trigger();
+    EXPECT_FALSE(window.serialPort().isOpen());
+    EXPECT_FALSE(find<QAction>(window, "mnuOpen")->isChecked());
+    EXPECT_FALSE(find<QAction>(window, "HangUpPhone")->isEnabled());
+    EXPECT_EQ(window.panel("Settings")->text(), "設定: ");
+    EXPECT_FALSE(find<QTimer>(window, "Timer1")->isActive());
+    ASSERT_TRUE(machine.WaitReceived(3));
+    EXPECT_EQ(machine.received(), "ATH");
+}
+
+TEST_F(WindowTest, TheTerminalBoxTalksToTheMachine) {
+    PtyPeer machine;
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    find<QAction>(window, "imgNotConnected")->trigger();
+    ASSERT_TRUE(window.serialPort().isOpen());
+    auto* box = find<QPlainTextEdit>(window, "txtTerm");
+
+    machine.Send("R1002003C\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return box->toPlainText().contains("R1002003C"); }));
+
+    // Typed keys go to the machine; without echo the box does not show them.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QCoreApplication::sendEvent(box, &press);
+    ASSERT_TRUE(WaitUntil([&] { return machine.Read() == "a"; }));
+    EXPECT_FALSE(box->toPlainText().contains("a"));
+
+    session->setEcho(true);
+    QKeyEvent pressB(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+    QCoreApplication::sendEvent(box, &pressB);
+    ASSERT_TRUE(WaitUntil([&] { return machine.Read() == "b"; }));
+    EXPECT_TRUE(box->toPlainText().endsWith("b"));
+}
+
+TEST_F(WindowTest, ThePortSettingsDialogShowsAndKeepsThePortValues) {
+    auto session = start();
+    frmTerminal window(*session);
+    ASSERT_TRUE(window.serialPort().setSettings("9600,e,7,1.5"));
+    frmPropSeting dialog(*session, window.serialPort(), [](bool) {});
+    EXPECT_EQ(dialog.windowTitle(), "通信ポートのプロパティ");
+    EXPECT_EQ(find<QComboBox>(dialog, "cboSpeed")->currentText(), "9600");
+    EXPECT_EQ(find<QComboBox>(dialog, "cboParity")->currentText(), "Even");
+    EXPECT_EQ(find<QComboBox>(dialog, "cboDataBits")->currentText(), "7");
+    EXPECT_EQ(find<QComboBox>(dialog, "cboStopBits")->currentText(), "1.5");
+    EXPECT_EQ(find<QComboBox>(dialog, "cboPort")->currentText(), "Com1");
+    EXPECT_EQ(find<QComboBox>(dialog, "cboPort")->count(), 16);
+    EXPECT_TRUE(find<QRadioButton>(dialog, "optType_0")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>(dialog, "optEcho_0")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>(dialog, "optFlow_0")->isChecked());
+    EXPECT_EQ(find<QRadioButton>(dialog, "optType_1")->text(), "Binary ( C371A など )");
+
+    find<QRadioButton>(dialog, "optFlow_2")->setChecked(true);
+    find<QRadioButton>(dialog, "optEcho_1")->setChecked(true);
+    find<QPushButton>(dialog, "cmdOK")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    UserProperties stored = UserStore::Read();
+    EXPECT_EQ(stored.Settings, "9600,E,7,1.5");
+    EXPECT_EQ(stored.Handshaking, 2);
+    EXPECT_EQ(stored.Echo, true);
+    EXPECT_TRUE(session->echo());
 }
 
 }  // namespace
