@@ -1,0 +1,36 @@
+#pragma once
+
+// Writes a project and a maker installation with the data the maker's services read: panels in
+// rows with plates, components and terminal blocks with their terminals and default
+// directions, relay terminals of all three kinds, ducts, parts with 2D and 3D symbols and pin
+// tables, and wire ends whose previous revision differs. The counts scale, so benchmarks make
+// large projects with the same code.
+
+#include <filesystem>
+#include <string>
+
+namespace sampleproject {
+
+struct Options {
+    int panels = 5;
+    int panelsPerRow = 3;
+    int componentsPerPanel = 6;       ///< each with 6 terminals
+    int blockTerminalsPerPanel = 12;  ///< terminals of the panel's terminal block "TB1"
+    int relayTerminalsPerPanel = 9;   ///< cycling through inside panel, door, between panels
+    bool previousRevision = true;     ///< also write revision 1 (terminals and wiring)
+};
+
+/// Writes the project "<folder>" (store "ZELKOPRJ.sqlite", "DWG/LAYOUT" with the wiring
+/// database "LAYOUT.mdb", "ZELKOWP.ini", "FT_OUTPUT"). Every file is written beside its target
+/// and renamed over it, so a failed run leaves what was there. False with `error` set on
+/// failure.
+bool WriteProject(const std::filesystem::path& folder, const Options& options, std::string& error);
+
+/// Writes a maker installation: the default parts database "BOM/ZELKOBOM.sqlite" and the
+/// folder "SUPPORT" for the support drawings.
+bool WriteInstallation(const std::filesystem::path& folder, std::string& error);
+
+/// Terminal count of one panel with these options, per revision.
+int TerminalsPerPanel(const Options& options);
+
+}  // namespace sampleproject
