@@ -54,6 +54,9 @@ MachineLink::MachineLink(Session& session, SerialPort& port, EventPump& pump, Li
         QObject::connect(&m_port, &SerialPort::received, &m_port, [this] { OnReceive(); });
     m_connections[1] = QObject::connect(&m_port, &SerialPort::commEvent, &m_port,
                                         [this](CommEvent event) { OnCommEvent(event); });
+    // A device that goes away closes the port; the window shows it closed at once.
+    m_connections[2] = QObject::connect(&m_port, &SerialPort::closedByFailure, &m_port,
+                                        [this] { m_view.ShowPortState(false, m_port.settings()); });
 }
 
 MachineLink::~MachineLink() {

@@ -149,7 +149,7 @@ private:
     bool m_toggled = false;
     bool m_inReceive = false;
     std::string m_previousChunk;
-    std::array<QMetaObject::Connection, 2> m_connections;
+    std::array<QMetaObject::Connection, 3> m_connections;
 };
 
 /// The terminal box after appending `text`: a box over 16000 characters first loses its first

@@ -268,17 +268,14 @@ void SerialPort::handleError(QSerialPort::SerialPortError error) {
         case QSerialPort::NotOpenError:
             return;
         case QSerialPort::ResourceError:
-            // The device went away (an adapter pulled out): close the port and say so.
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+            // The device went away (an adapter pulled out, the other end of a terminal closed):
+            // a port in that state only fails again, so close it and say so.
             fail(m_port.errorString().toStdString());
             m_port.clearError();
             m_port.close();
             emit closedByFailure();
-            emit commEvent(CommEvent::FrameError);
-            return;
-        case QSerialPort::WriteError:
-        case QSerialPort::ReadError:
-            fail(m_port.errorString().toStdString());
-            m_port.clearError();
             emit commEvent(CommEvent::FrameError);
             return;
         case QSerialPort::TimeoutError:

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "UserDataPath.h"
+#include "common/codepage.h"
 #include "kablos/support/LinkSupport.h"
 #include "kablos/support/TestSupport.h"
 
@@ -231,6 +232,42 @@ TEST_F(LinkTest, ALineThatDisappearsMidSendIsReportedAndShownClosed) {
     EXPECT_FALSE(messenger.shown.empty());
     ASSERT_FALSE(view.portStates.empty());
     EXPECT_EQ(view.portStates.back(), "closed 4800,N,8,1");
+}
+
+TEST_F(LinkTest, AMachineThatHangsUpMidJobLeavesThePortShownClosed) {
+    MachineSim machine({"--fault", "hangup", "--hangup-after", "2"});
+    Connect(machine.path());
+    messenger.queue(MsgAnswer::Ok);
+    link->WriteRegister(Reg::R1002, "6.0");
+    link->WriteRegister(Reg::R1092, "6.0");  // the machine goes away on this one
+    ASSERT_TRUE(WaitUntil([&] { return !port.isOpen(); }));
+    link->WriteRegister(Reg::R1043, "100");  // the port is closed: said once, nothing sent
+    ASSERT_FALSE(view.portStates.empty());
+    EXPECT_EQ(view.portStates.back(), "closed 4800,N,8,1");
+    EXPECT_FALSE(messenger.shown.empty());
+    EXPECT_EQ(machine.received(), Wire("W10023C") + Wire("W10923C"));
+}
+
+TEST_F(LinkTest, AWrongReadBackConfirmsNothing) {
+    MachineSim machine({"--fault", "wrong"});
+    Connect(machine.path());
+    link->WriteRegister(Reg::R1002, "6.0");
+    EXPECT_FALSE(link->ReadBackRequest(0));
+    ASSERT_TRUE(WaitUntil([&] { return view.terminal.find("R1002003D") != std::string::npos; }));
+    EXPECT_TRUE(link->registers()[Reg::R1002].confirmed.empty());
+    EXPECT_FALSE(link->ConfirmationCheck(0));
+}
+
+TEST_F(LinkTest, TheDebugLogShowsCommandsReadably) {
+    MachineSim machine;
+    Connect(machine.path());
+    session.debugLog().setRunMode({0, true});
+    link->WriteRegister(Reg::R1072, "8.0");
+    link->SendStart();
+    const std::string log = common::FromCodePageLossy(ReadBytes(session.debugLog().path()));
+    EXPECT_NE(log.find("異W107250 CmdCmpH ,"), std::string::npos) << log;
+    EXPECT_NE(log.find("後端セミ(80),"), std::string::npos) << log;
+    EXPECT_NE(log.find("スタート,"), std::string::npos) << log;
 }
 
 TEST_F(LinkTest, BinaryFramesAndTheCompletionAnswer) {
