@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -64,6 +66,13 @@ frmTerminal::frmTerminal(Session& session, QWidget* parent)
 
     ShowPortState(false, m_serial.settings());
     showWireLengths();
+
+    // Centred on the screen at a working size, for the times the window is not maximised.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        resize(area.size() * 4 / 5);
+        move(area.center() - rect().center());
+    }
 }
 
 frmTerminal::~frmTerminal() = default;
