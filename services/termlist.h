@@ -58,6 +58,7 @@ int TermItemsCount(const TermItems* items);
 const Term* TermItemsAt(const TermItems* items, int index);
 
 // --- Item getters -----------------------------------------------------------------------
+// A getter given no item (null) answers null, 0 or a space.
 
 /// Id of the plate the terminal is mounted on, or of its panel when it is on no plate.
 int TermPanelOrPlateId(const Term* term);

@@ -229,75 +229,75 @@ const Term* TermItemsAt(const TermItems* items, int index) {
 }
 
 int TermPanelOrPlateId(const Term* term) {
-    return term->ownerId;
+    return term != nullptr ? term->ownerId : 0;
 }
 int TermKindCode(const Term* term) {
-    return term->kind;
+    return term != nullptr ? term->kind : 0;
 }
 int TermOrderNo(const Term* term) {
-    return term->orderNo;
+    return term != nullptr ? term->orderNo : 0;
 }
 const char* TermPanelNo(const Term* term) {
-    return term->Text(kPanelNo);
+    return term != nullptr ? term->Text(kPanelNo) : nullptr;
 }
 const char* TermDrawingName(const Term* term) {
-    return term->Text(kDrawing);
+    return term != nullptr ? term->Text(kDrawing) : nullptr;
 }
 const char* TermComponentTag(const Term* term) {
-    return term->Text(kTag);
+    return term != nullptr ? term->Text(kTag) : nullptr;
 }
 const char* TermTerminalNo(const Term* term) {
-    return term->Text(kTerminalNo);
+    return term != nullptr ? term->Text(kTerminalNo) : nullptr;
 }
 const char* TermSecondName(const Term* term) {
-    return term->Text(kSecondName);
+    return term != nullptr ? term->Text(kSecondName) : nullptr;
 }
 const char* TermPartCode(const Term* term) {
-    return term->Text(kPartCode);
+    return term != nullptr ? term->Text(kPartCode) : nullptr;
 }
 const char* TermType(const Term* term) {
-    return term->Text(kType);
+    return term != nullptr ? term->Text(kType) : nullptr;
 }
 const char* TermSpec(const Term* term) {
-    return term->Text(kSpec);
+    return term != nullptr ? term->Text(kSpec) : nullptr;
 }
 const char* TermConnectorTag(const Term* term) {
-    return term->Text(kConnector);
+    return term != nullptr ? term->Text(kConnector) : nullptr;
 }
 const char* TermUnit(const Term* term) {
-    return term->Text(kUnit);
+    return term != nullptr ? term->Text(kUnit) : nullptr;
 }
 int TermDefaultPin(const Term* term) {
-    return term->pin;
+    return term != nullptr ? term->pin : 0;
 }
 void TermPinOffset(const Term* term, double& x, double& y, double& z) {
-    x = term->pinX;
-    y = term->pinY;
-    z = term->pinZ;
+    x = term != nullptr ? term->pinX : 0.0;
+    y = term != nullptr ? term->pinY : 0.0;
+    z = term != nullptr ? term->pinZ : 0.0;
 }
 const char* TermWireDirText(const Term* term) {
-    return term->Text(kWireDir);
+    return term != nullptr ? term->Text(kWireDir) : nullptr;
 }
 const char* TermTubeDirText(const Term* term) {
-    return term->Text(kTubeDir);
+    return term != nullptr ? term->Text(kTubeDir) : nullptr;
 }
 char16_t TermWireDirCode(const Term* term) {
-    return term->wireCode;
+    return term != nullptr ? term->wireCode : u' ';
 }
 char16_t TermTubeDirCode(const Term* term) {
-    return term->tubeCode;
+    return term != nullptr ? term->tubeCode : u' ';
 }
 int TermMirrored(const Term* term) {
-    return term->mirrored;
+    return term != nullptr ? term->mirrored : 0;
 }
 int TermMirrorCount(const Term* term) {
-    return term->mirrorCount;
+    return term != nullptr ? term->mirrorCount : 0;
 }
 const char* TermKindText(const Term* term) {
-    return term->Text(kTerminalKind);
+    return term != nullptr ? term->Text(kTerminalKind) : nullptr;
 }
 const char* TermFaceText(const Term* term) {
-    return term->Text(kFace);
+    return term != nullptr ? term->Text(kFace) : nullptr;
 }
 
 }  // namespace zelko

@@ -162,6 +162,8 @@ TEST_F(SampleTest, RelayTerminalsFilterAndSortAsThePlacementCollectsThem) {
     EXPECT_EQ(Text(TermType(first)), "UT4");
     EXPECT_EQ(Text(TermSpec(first)), "800V 32A");
     EXPECT_EQ(TermItemsAt(loaded.items, 3), nullptr);
+    EXPECT_EQ(TermTerminalNo(TermItemsAt(loaded.items, 3)), nullptr);
+    EXPECT_EQ(TermWireDirCode(nullptr), u' ');
 
     // A second view of the same list is not touched by the first one's filter.
     TermItems* all = TermListItems(loaded.list);

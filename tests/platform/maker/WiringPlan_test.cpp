@@ -73,6 +73,7 @@ TEST(WpData, FindsTheProjectOfAFolderAndRefusesWhereThereIsNone) {
     const fs::path project = makertest::MakeProject(dir.path() / "PRJ", R"(
         INSERT INTO panel (id, seq, panel_no, name) VALUES (1, 1, 'P10', 'TEN'), (2, 2, 'P2', 'TWO'),
             (3, 3, '', 'NO NUMBER');
+        UPDATE panel SET kind = 2 WHERE id = 3;
         INSERT INTO plan_setting VALUES ('mirror_correction', 0), ('uses_plates', 0),
             ('plan_option', 3);
     )");
@@ -91,6 +92,8 @@ TEST(WpData, FindsTheProjectOfAFolderAndRefusesWhereThereIsNone) {
     ASSERT_EQ(WpPanelCount(titled), 2);
     EXPECT_EQ(WpPanelNo(WpPanelAt(titled, 0)), "P2");
     EXPECT_EQ(WpPanelNo(WpPanelAt(titled, 1)), "P10");
+    EXPECT_EQ(WpPanelKind(WpPanelByName(WpPanelListOf(plan.data), "no number")), 2);
+    EXPECT_EQ(WpPanelKind(WpPanelAt(titled, 0)), 0);
 
     Plan none;
     EXPECT_FALSE(WpDataOpen(none.data, (dir.path() / "elsewhere").string()));
