@@ -3,10 +3,12 @@
 // BM_LoadTerminalLists: open and load all three terminal lists of a generated project with 200
 // panels and 100,000 terminals (500 per panel: 300 of components, 150 of terminal blocks, 50
 // relay terminals) from its SQLite store, and take their item lists.
+// BM_OpenPlan: read the wiring plan (panels, plates, rows) of the same project.
 // BM_SortTerminalNumbers: sort 100,000 terminal numbers with NaturalCompare; BM_SortBytewise
 // sorts the same texts by plain byte order, as the reference.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -16,13 +18,16 @@
 #include "SampleProject.h"
 #include "services/numtext.h"
 #include "services/termlist.h"
-#include "support/FileSupport.h"
+#include "services/wiringplan.h"
 
 namespace {
 
+/// The generated project, in a folder of its own that is removed afterwards.
 class LargeProject {
 public:
-    LargeProject() {
+    LargeProject()
+        : m_folder(std::filesystem::temp_directory_path() /
+                   ("maker-bench-" + std::to_string(::getpid()))) {
         sampleproject::Options options;
         options.panels = 200;
         options.componentsPerPanel = 50;
@@ -30,21 +35,33 @@ public:
         options.relayTerminalsPerPanel = 50;
         options.previousRevision = false;
         std::string error;
-        m_ok = sampleproject::WriteProject(m_dir.path(), options, error);
+        m_ok = sampleproject::WriteProject(m_folder, options, error);
         m_terminals = options.panels * sampleproject::TerminalsPerPanel(options);
     }
+    ~LargeProject() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_folder, ec);
+    }
+    LargeProject(const LargeProject&) = delete;
+    LargeProject& operator=(const LargeProject&) = delete;
+
     bool ok() const { return m_ok; }
     int terminals() const { return m_terminals; }
-    std::string folder() const { return m_dir.path().string(); }
+    std::string folder() const { return m_folder.string(); }
+
+    static const LargeProject& Get() {
+        static LargeProject project;
+        return project;
+    }
 
 private:
-    testsupport::TempDir m_dir;
+    std::filesystem::path m_folder;
     bool m_ok = false;
     int m_terminals = 0;
 };
 
 void BM_LoadTerminalLists(benchmark::State& state) {
-    static LargeProject project;
+    const LargeProject& project = LargeProject::Get();
     if (!project.ok()) {
         state.SkipWithError("the project could not be written");
         return;
@@ -72,6 +89,23 @@ void BM_LoadTerminalLists(benchmark::State& state) {
     state.counters["terminals"] = project.terminals();
 }
 BENCHMARK(BM_LoadTerminalLists)->Unit(benchmark::kMillisecond);
+
+void BM_OpenPlan(benchmark::State& state) {
+    const LargeProject& project = LargeProject::Get();
+    if (!project.ok()) {
+        state.SkipWithError("the project could not be written");
+        return;
+    }
+    for (auto _ : state) {
+        zelko::WpData* plan = zelko::WpDataInit();
+        if (!zelko::WpDataOpen(plan, project.folder()) ||
+            zelko::WpPanelCount(zelko::WpPanelListOf(plan)) != 200) {
+            state.SkipWithError("the plan could not be read");
+        }
+        zelko::WpDataFree(plan);
+    }
+}
+BENCHMARK(BM_OpenPlan)->Unit(benchmark::kMillisecond);
 
 /// 100,000 terminal numbers as panels carry them: plain numbers, numbers with leading zeros,
 /// letters with numbers, and connector pins, in random order.

@@ -163,6 +163,14 @@ std::string_view Statement::TextView(int col) const {
     return {text, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, col))};
 }
 
+std::string_view Statement::TextView(int col, const char*& data) const {
+    data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+    if (data == nullptr) {
+        return {};
+    }
+    return {data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, col))};
+}
+
 std::string Statement::Text(int col) const {
     return std::string(TextView(col));
 }

@@ -59,6 +59,8 @@ public:
     int Type(int col) const;
     std::string Text(int col) const;
     std::string_view TextView(int col) const;
+    /// The text and, in `data`, its start: null exactly when the value is NULL.
+    std::string_view TextView(int col, const char*& data) const;
     std::int64_t Int(int col) const;
     double Real(int col) const;
 

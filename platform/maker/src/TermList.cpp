@@ -147,12 +147,12 @@ bool TermListLoad(TermList* list, int variant) {
         term.wireCode = CodeOf(query, 9);
         term.tubeCode = CodeOf(query, 10);
         for (int field = 0; field < kTextFields; ++field) {
-            const int col = kFirstText + field;
-            if (query.IsNull(col)) {
+            const char* data = nullptr;
+            std::string_view value = query.TextView(kFirstText + field, data);
+            if (data == nullptr) {  // NULL: missing
                 term.text[static_cast<std::size_t>(field)] = kMissing;
                 continue;
             }
-            std::string_view value = query.TextView(col);
             term.text[static_cast<std::size_t>(field)] = static_cast<std::uint32_t>(texts.size());
             texts.insert(texts.end(), value.begin(), value.end());
             texts.push_back('\0');
