@@ -174,6 +174,14 @@ TEST(BomDb, MissingOrCorruptFilesGiveNoDatabaseAndAClearReason) {
             << MakerLastError();
     }
     EXPECT_EQ(WimOpen(dir.path() / "none.mdb", 1), nullptr);  // only mode 0 exists
+
+    // An installation without its default parts database.
+    ASSERT_TRUE(MakerSetInstallFolder(dir.path()));
+    EXPECT_EQ(BomOpenDefault(), nullptr);
+    EXPECT_NE(MakerLastError().find((dir.path() / "BOM" / "ZELKOBOM.sqlite").string() +
+                                    "' does not exist"),
+              std::string::npos)
+        << MakerLastError();
 }
 
 TEST_F(SampleTest, WiringDatabaseAnswersTheThreePinQuestions) {
