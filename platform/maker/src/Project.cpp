@@ -81,7 +81,8 @@ const fs::path& OpenProjectFolder() {
 
 bool ProjOpen(std::string_view folder) {
     ProjClose();
-    fs::path path = fs::path(folder).lexically_normal();
+    std::error_code ec;
+    fs::path path = fs::absolute(fs::path(folder), ec).lexically_normal();
     if (path.has_filename() == false && path.has_parent_path()) {
         path = path.parent_path();
     }

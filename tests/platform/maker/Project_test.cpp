@@ -160,6 +160,15 @@ TEST(ProjOpen, RefusesWhatIsNoProjectStoreAndSaysWhy) {
         << MakerLastError();
 }
 
+TEST_F(SampleTest, AProjectOpenedByARelativeFolderKnowsItsFullFolder) {
+    const fs::path before = fs::current_path();
+    fs::current_path(dir());
+    const bool opened = ProjOpen("SAMPLE");
+    fs::current_path(before);
+    ASSERT_TRUE(opened) << MakerLastError();
+    EXPECT_EQ(ProjectFolder(), project().string());
+}
+
 TEST(ProjOpen, AFailedOpenClosesTheProjectOpenBefore) {
     testsupport::TempDir dir;
     const fs::path good = makertest::MakeProject(dir.path() / "good");
