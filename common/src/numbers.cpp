@@ -143,4 +143,12 @@ std::string FormatSingle(float value) {
     return buffer;
 }
 
+std::string FormatDouble(double value) {
+    if (value == 0.0)
+        return "0";
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    return buffer;
+}
+
 }  // namespace common

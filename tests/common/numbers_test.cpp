@@ -74,5 +74,14 @@ TEST(FormatSingle, ShowsTheShortestFormOfSevenDigits) {
     }
 }
 
+TEST(FormatDouble, ShowsTheShortestFormOfFifteenDigits) {
+    const std::pair<double, const char*> cases[] = {
+        {1234.5, "1234.5"}, {100, "100"}, {0.25, "0.25"}, {0, "0"}, {-3, "-3"}, {0.1 + 0.2, "0.3"},
+    };
+    for (auto [value, text] : cases) {
+        EXPECT_EQ(FormatDouble(value), text) << value;
+    }
+}
+
 }  // namespace
 }  // namespace common

@@ -44,4 +44,8 @@ std::optional<std::int32_t> RoundToInt32(double value);
 /// "1.234568E+07").
 std::string FormatSingle(float value);
 
+/// A double-precision number as text: at most 15 significant digits, no trailing zeros, plain
+/// notation up to 15 integer digits ("1234.5", "100", "0.25").
+std::string FormatDouble(double value);
+
 }  // namespace common
