@@ -15,7 +15,7 @@ std::string Shown(std::string_view line) {
     std::string out;
     for (std::size_t i = 0; i < line.size() && i < 40; ++i) {
         auto c = static_cast<unsigned char>(line[i]);
-        if (c < 0x20 || c == 0x7F) {
+        if (c < 0x20 || c >= 0x7F) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\x%02X", c);
             out += buf;
