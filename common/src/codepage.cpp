@@ -3,8 +3,11 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace common {
 namespace {
@@ -144,6 +147,128 @@ bool IsAscii(std::string_view text) {
 thread_local Converter tToCodePage(false);
 thread_local Converter tToUtf8(true);
 
+// Decoding table of a code page whose characters are one byte or a lead byte and a trail byte
+// (CP932 and the other Windows "ANSI" code pages), made once from iconv itself, so that large
+// files decode at memory speed. A code page with longer sequences has no table and decodes
+// through iconv.
+class DbcsTable {
+public:
+    explicit DbcsTable(const std::string& codePage) {
+        iconv_t cd = iconv_open("UTF-8", codePage.c_str());
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return;
+        for (unsigned b = 0; b < 256; ++b) {
+            const char in[1] = {static_cast<char>(b)};
+            switch (Probe(cd, in, 1, m_single[b])) {
+                case Result::Ok:
+                    m_kind[b] = m_single[b].size == 1 &&
+                                        static_cast<unsigned char>(m_single[b].bytes[0]) == b
+                                    ? Kind::Same
+                                    : Kind::Single;
+                    break;
+                case Result::Incomplete:
+                    m_kind[b] = Kind::Lead;
+                    break;
+                case Result::Invalid:
+                    m_kind[b] = Kind::Invalid;
+                    break;
+            }
+        }
+        m_double.assign(256 * 256, Utf8{});
+        for (unsigned lead = 0; lead < 256; ++lead) {
+            if (m_kind[lead] != Kind::Lead)
+                continue;
+            for (unsigned trail = 0; trail < 256; ++trail) {
+                const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                Utf8& out = m_double[lead * 256 + trail];
+                // A pair that is still incomplete means sequences longer than two bytes.
+                if (Probe(cd, in, 2, out) == Result::Incomplete) {
+                    iconv_close(cd);
+                    return;
+                }
+            }
+        }
+        iconv_close(cd);
+        m_usable = true;
+    }
+
+    bool usable() const { return m_usable; }
+
+    // Decodes `bytes`; an invalid sequence is replaced (lossy) or ends the decoding (strict).
+    bool Decode(std::string_view bytes, std::string& out, bool lossy) const {
+        out.clear();
+        out.reserve(bytes.size() + bytes.size() / 2);
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        const auto* end = p + bytes.size();
+        while (p < end) {
+            const auto* ascii = p;
+            while (p < end && m_kind[*p] == Kind::Same)
+                ++p;
+            out.append(reinterpret_cast<const char*>(ascii), static_cast<std::size_t>(p - ascii));
+            if (p == end)
+                break;
+            const Utf8* character = nullptr;
+            std::size_t length = 1;
+            if (m_kind[*p] == Kind::Single) {  // Same bytes were copied above
+                character = &m_single[*p];
+            } else if (m_kind[*p] == Kind::Lead && p + 1 < end &&
+                       m_double[*p * 256u + p[1]].size > 0) {
+                character = &m_double[*p * 256u + p[1]];
+                length = 2;
+            }
+            if (character != nullptr) {
+                out.append(character->bytes, character->size);
+            } else if (lossy) {
+                out.append(kReplacementUtf8);
+            } else {
+                return false;
+            }
+            p += length;
+        }
+        return true;
+    }
+
+private:
+    // Same: a byte that stands for itself (ASCII in every code page the system uses).
+    enum class Kind : unsigned char { Invalid, Same, Single, Lead };
+    enum class Result { Ok, Incomplete, Invalid };
+    struct Utf8 {
+        char bytes[7] = {};
+        unsigned char size = 0;
+    };
+
+    static Result Probe(iconv_t cd, const char* in, std::size_t size, Utf8& out) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char* src = const_cast<char*>(in);
+        std::size_t srcLeft = size;
+        char* dst = out.bytes;
+        std::size_t dstLeft = sizeof out.bytes;
+        std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        if (rc == static_cast<std::size_t>(-1)) {
+            out.size = 0;
+            return errno == EINVAL ? Result::Incomplete : Result::Invalid;
+        }
+        out.size = static_cast<unsigned char>(sizeof out.bytes - dstLeft);
+        return out.size > 0 ? Result::Ok : Result::Invalid;
+    }
+
+    bool m_usable = false;
+    std::array<Kind, 256> m_kind{};
+    std::array<Utf8, 256> m_single{};
+    std::vector<Utf8> m_double;
+};
+
+// The table of the current code page, made on first use and again after a change.
+const DbcsTable& Table() {
+    thread_local std::unique_ptr<DbcsTable> table;
+    thread_local unsigned generation = ~0u;
+    if (!table || generation != Generation()) {
+        table = std::make_unique<DbcsTable>(CodePageName());
+        generation = Generation();
+    }
+    return *table;
+}
+
 }  // namespace
 
 const std::string& ProcessCodePage() {
@@ -184,6 +309,11 @@ std::optional<std::string> FromCodePage(std::string_view bytes) {
         return std::string(bytes);
     }
     std::string out;
+    if (const DbcsTable& table = Table(); table.usable()) {
+        if (!table.Decode(bytes, out, false))
+            return std::nullopt;
+        return out;
+    }
     if (!Convert(tToUtf8.get(), bytes, out,
                  [](std::string_view, std::string&, std::size_t&) { return std::size_t{0}; })) {
         return std::nullopt;
@@ -196,6 +326,10 @@ std::string FromCodePageLossy(std::string_view bytes) {
         return std::string(bytes);
     }
     std::string out;
+    if (const DbcsTable& table = Table(); table.usable()) {
+        table.Decode(bytes, out, true);
+        return out;
+    }
     Convert(tToUtf8.get(), bytes, out, [](std::string_view, std::string& o, std::size_t& w) {
         AppendAt(o, w, kReplacementUtf8);
         return std::size_t{1};

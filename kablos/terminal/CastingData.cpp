@@ -1,5 +1,6 @@
 #include "CastingData.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/codepage.h"
@@ -89,9 +90,20 @@ public:
     }
 
     CastingReadResult Read(std::string_view text) {
+        // About one wire record per line: reserving spares the moves of a growing table.
+        m_data.wires.reserve(text.size() / 96 + 16);
         int lineNo = 0;
         std::vector<std::string_view> fields;
-        for (std::string_view line : common::SplitLines(text)) {
+        std::size_t start = 0;
+        while (start < text.size()) {
+            // Lines end with CR LF, or LF alone.
+            std::size_t end = text.find('\n', start);
+            if (end == std::string_view::npos)
+                end = text.size();
+            std::string_view line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            start = end + 1;
             ++lineNo;
             SplitTabs(line, fields);
             if (fields.size() < 3) {
@@ -206,7 +218,8 @@ private:
         }
         if (m_current < 0)
             return "a wire line comes before any data set";
-        CastingWire wire;
+        // Filled in place; a line that fails takes its record back.
+        CastingWire& wire = m_data.wires.emplace_back();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             std::string* target = nullptr;
             switch (columns[i]) {
@@ -255,33 +268,52 @@ private:
                     target = &wire.MeasLen;
                     break;
             }
-            if (!Undelimit(fields[i], *target))
+            if (!Undelimit(fields[i], *target)) {
+                m_data.wires.pop_back();
                 return "a wire cell is shorter than its delimiters";
+            }
             if ((columns[i] == WireColumn::CrimpF || columns[i] == WireColumn::CrimpT) &&
                 target->empty()) {
                 *target = "NULL";
             }
-            if (columns[i] == WireColumn::MeasLen)
+            if (columns[i] == WireColumn::MeasLen && !IsPlainNumber(*target)) {
                 *target = common::FormatDouble(common::LeadingNumber(*target));
+            }
         }
-        Assign(std::move(wire));
+        Assign();
         return {};
     }
 
-    void Assign(CastingWire wire) {
+    // Files write lengths such as "1234.5" already in the form their numeric value takes.
+    static bool IsPlainNumber(std::string_view text) {
+        std::size_t point = text.find('.');
+        std::string_view whole = text.substr(0, point);
+        if (whole.empty() || whole.size() > 15 || (whole.size() > 1 && whole[0] == '0'))
+            return false;
+        if (!std::all_of(whole.begin(), whole.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return false;
+        if (point == std::string_view::npos)
+            return true;
+        std::string_view fraction = text.substr(point + 1);
+        return !fraction.empty() && fraction.size() <= 6 && fraction.back() != '0' &&
+               std::all_of(fraction.begin(), fraction.end(),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    }
+
+    // Assigns the wire just read to its set, and a coloured wire also to its colour's set.
+    void Assign() {
         std::vector<CastingSet>& sets = m_data.sets;
         CastingSet& current = sets[static_cast<std::size_t>(m_current)];
+        CastingWire& wire = m_data.wires.back();
         wire.SetIndex = m_current;
         if (wire.LineColor.empty()) {
             ++current.WireCount;
-            m_data.wires.push_back(std::move(wire));
             return;
         }
         // A coloured wire stays with its set and is also listed in the set of its colour.
         const std::string code = FirstCharacters(wire.SpecialCode, 2);
         const std::string key = "(" + code + ")";
         CastingWire copy = wire;
-        m_data.wires.push_back(std::move(wire));
         for (std::size_t i = 0; i < sets.size(); ++i) {
             if (sets[i].ColorLabel == key &&
                 SameSetFields(sets[i], sets[static_cast<std::size_t>(m_current)])) {

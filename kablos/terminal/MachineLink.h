@@ -120,6 +120,9 @@ public:
 
     /// True once the port has been toggled since start-up.
     bool toggledSinceStart() const { return m_toggled; }
+    /// Opening a data set opens the port first when it has never been toggled, or when a send
+    /// found it closed since.
+    bool NeedsOpening() const { return !m_toggled || (m_portErrorShown && !m_port.isOpen()); }
     /// Clicking or keying the wire grid allows the closed-port message again.
     void ResetPortErrorShown() { m_portErrorShown = false; }
 

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QToolBar>
 
 #include "Texts.h"
+#include "WireLists.h"
 #include "frmAbout.h"
 #include "frmPropSeting.h"
 #include "printing/Printers.h"
@@ -127,10 +129,11 @@ void frmTerminal::buildMenus() {
         addMenuItem(mnuHelp, "mnuHelpVersion", QStringLiteral("バージョン情報(&A)..."));
     connect(mnuHelpVersion, &QAction::triggered, this, &frmTerminal::mnuHelpVersion_Click);
 
-    // Commands whose modules are not part of this build yet stay visible but disabled: casting
-    // data and the environment editors.
-    for (QAction* pending : {mnuFileOpen, mnuOptionStrip, mnuOptionSetCutter, mnuOptionSetZanWLen,
-                             mnuOptionClsFixFlg, mnuChgin}) {
+    // The environment editors are not part of this build yet: visible but disabled.
+    connect(mnuFileOpen, &QAction::triggered, this, &frmTerminal::mnuFileOpen_Click);
+    connect(mnuOptionClsFixFlg, &QAction::triggered, this, &frmTerminal::mnuOptionClsFixFlg_Click);
+    connect(mnuChgin, &QAction::triggered, this, &frmTerminal::mnuChgin_Click);
+    for (QAction* pending : {mnuOptionStrip, mnuOptionSetCutter, mnuOptionSetZanWLen}) {
         pending->setEnabled(false);
     }
 }
@@ -160,9 +163,10 @@ void frmTerminal::buildToolBar() {
                                       QStyle::SP_FileDialogListView);
     QAction* setCutter = addToolButton("SetCutter", QStringLiteral("カッタの設定..."),
                                        QStyle::SP_FileDialogContentsView);
-    for (QAction* pending : {openFile, setStrip, setCutter}) {
+    for (QAction* pending : {setStrip, setCutter}) {
         pending->setEnabled(false);
     }
+    connect(openFile, &QAction::triggered, this, &frmTerminal::mnuFileOpen_Click);
     connect(portOpen, &QAction::triggered, this, &frmTerminal::mnuOpen_Click);
     connect(hangUp, &QAction::triggered, this, &frmTerminal::mnuHangUp_Click);
     connect(properties, &QAction::triggered, this, &frmTerminal::mnuProperties_Click);
@@ -226,6 +230,19 @@ void frmTerminal::buildClientArea() {
     m_Grid1 = new QTableView(client);
     m_Grid1->setObjectName("Grid1");
     m_Grid1->hide();
+    for (QTableView* grid : {m_FlGrid, m_Grid1}) {
+        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+        grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        grid->verticalHeader()->hide();
+        grid->installEventFilter(this);
+    }
+    m_FlGrid->setModel(&m_setModel);
+    m_Grid1->setModel(&m_wireModel);
+    connect(m_FlGrid, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { OpenDataSet(index.row()); });
+    connect(m_Grid1, &QTableView::doubleClicked, this, [this] { WireGridAction(); });
+    connect(m_BanList, &QListWidget::currentRowChanged, this, [this] { FillDataSetGrid(); });
 
     m_SendMsgText = new QLabel(QStringLiteral("データ送信中"), client);
     m_SendMsgText->setObjectName("SendMsgText");
@@ -319,6 +336,19 @@ void frmTerminal::DefaultPointer() {
 }
 
 bool frmTerminal::eventFilter(QObject* watched, QEvent* event) {
+    // A key that types something (Enter and Space too), without Shift, on a grid starts the
+    // grid's action; the cursor keys keep moving the cursor.
+    if ((watched == m_FlGrid || watched == m_Grid1) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty() && !(key->modifiers() & Qt::ShiftModifier)) {
+            if (watched == m_FlGrid) {
+                OpenDataSet(m_FlGrid->currentIndex().row());
+            } else {
+                WireGridAction();
+            }
+            return true;
+        }
+    }
     // Keys typed in the terminal box go to the machine while the port is open; without echo
     // they are not shown.
     if (watched == m_txtTerm && event->type() == QEvent::KeyPress) {
@@ -334,6 +364,192 @@ bool frmTerminal::eventFilter(QObject* watched, QEvent* event) {
 
 void frmTerminal::mnuOpen_Click() {
     m_link->TogglePort();
+}
+
+void frmTerminal::mnuFileOpen_Click() {
+    QFileDialog dialog(this, QStringLiteral("キャスティングファイルを指定してください。"),
+                       QString::fromStdString(m_session.ini().DataPath),
+                       QStringLiteral("*.txt (*.txt)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.selectFile(QStringLiteral("*.txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        if (m_BanList->count() > 0)
+            m_BanList->setCurrentRow(0);
+        return;
+    }
+    OpenCastingFile(dialog.selectedFiles().front().toStdString());
+}
+
+void frmTerminal::OpenCastingFile(const std::filesystem::path& path) {
+    Messenger& messenger = m_session.messenger();
+    m_session.ini().DataPath = path.parent_path().string();
+    if (m_session.settings().WriteIniFile())
+        messenger.Warn(texts::IniWriteError(m_session.settings().userFolder()));
+
+    std::string why;
+    if (!ReadCastingData(path, m_casting, messenger, &why)) {
+        m_session.debugLog().Write(why);
+    }
+    m_currentSet = -1;
+    if (m_casting.sets.empty()) {
+        messenger.Warn("キャスティングデータがありません。(" + path.string() + ")");
+        return;
+    }
+    m_BanList->clear();
+    for (const std::string& panel : PanelList(m_casting))
+        m_BanList->addItem(Q(panel));
+    m_BanList->setCurrentRow(0);
+    FillDataSetGrid();
+}
+
+void frmTerminal::FillDataSetGrid() {
+    const IniData& ini = m_session.ini();
+    const int wtkFlag = ini.EnvNo >= 0 && static_cast<std::size_t>(ini.EnvNo) < ini.StripEnv.size()
+                            ? ini.StripEnv[static_cast<std::size_t>(ini.EnvNo)].WtkFlag
+                            : 0;
+    DataSetRows rows = BuildDataSetGrid(m_casting, wtkFlag);
+    m_setRowIndex = std::move(rows.setIndex);
+    m_setModel.setGrid(std::move(rows.grid));
+    const int twipsPerPixel = std::max(1, 1440 / std::max(1, logicalDpiX()));
+    for (std::size_t i = 0; i < m_setModel.grid().widths.size(); ++i) {
+        m_FlGrid->setColumnWidth(static_cast<int>(i), m_setModel.grid().widths[i] / twipsPerPixel);
+    }
+    m_wireView = false;
+    m_Grid1->hide();
+    m_FlGrid->show();
+}
+
+void frmTerminal::SelectRow(QTableView* grid, std::optional<int> row) {
+    grid->clearSelection();
+    if (!row) {
+        grid->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        return;
+    }
+    const QModelIndex cell = grid->model()->index(*row, 1);
+    grid->selectionModel()->setCurrentIndex(
+        cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void frmTerminal::OpenDataSet(int row) {
+    Messenger& messenger = m_session.messenger();
+    if (m_casting.wires.empty()) {
+        messenger.MsgBox("データがありません。", MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    if (m_link->NeedsOpening())
+        m_link->TogglePort();
+    const std::vector<std::string> cells = m_setModel.rowTexts(row);
+    std::optional<int> set = FindSet(m_casting, cells);
+    if (!set) {
+        messenger.Warn("指定データがありません");
+        return;
+    }
+    setWindowTitle(
+        Q(SetCaption(m_casting.sets[static_cast<std::size_t>(*set)], m_session.runMode())));
+
+    TextGrid grid = BuildWireGrid(m_casting, *set, cells[8], &m_wireRowIndex);
+    m_procEndFlg.assign(grid.green.size(), 0);
+    for (std::size_t i = 0; i < grid.green.size(); ++i)
+        m_procEndFlg[i] = grid.green[i] ? 1 : 0;
+    std::optional<int> cursor = FirstNotDone(grid.green);
+    m_wireModel.setGrid(std::move(grid));
+    const int twipsPerPixel = std::max(1, 1440 / std::max(1, logicalDpiX()));
+    for (std::size_t i = 0; i < m_wireModel.grid().widths.size(); ++i) {
+        m_Grid1->setColumnWidth(static_cast<int>(i), m_wireModel.grid().widths[i] / twipsPerPixel);
+    }
+    m_currentSet = *set;
+    m_highlighted = -1;
+    m_wireView = true;
+    m_FlGrid->hide();
+    m_Grid1->show();
+    SelectRow(m_Grid1, cursor);
+    m_Grid1->setFocus();
+
+    m_link->registers().ClearCutter();
+    if (m_session.protocol() == ProtocolKind::Binary) {
+        m_link->CutterFrames(cells[6], cells[7]);
+    } else {
+        m_link->CutterWrite(cells[6], cells[7]);
+    }
+}
+
+void frmTerminal::WireGridAction() {
+    m_link->ResetPortErrorShown();
+    if (m_jobStart)
+        m_jobStart();
+    DefaultPointer();
+}
+
+void frmTerminal::mnuChgin_Click() {
+    if (!m_wireView || m_currentSet < 0)
+        return;
+    setWindowTitle(Q(WindowCaption(m_session.runMode())));
+    bool allDone = true;
+    for (std::size_t i = 0; i < m_wireRowIndex.size() && i < m_procEndFlg.size(); ++i) {
+        m_casting.wires[static_cast<std::size_t>(m_wireRowIndex[i])].DoneFlg = m_procEndFlg[i];
+        allDone = allDone && m_procEndFlg[i] == 1;
+    }
+    CastingSet& set = m_casting.sets[static_cast<std::size_t>(m_currentSet)];
+    set.DoneFlg = allDone ? 1 : 0;
+    std::optional<int> firstWhite;
+    for (std::size_t row = 0; row < m_setRowIndex.size(); ++row) {
+        if (m_setRowIndex[row] == m_currentSet) {
+            m_setModel.setRowColour(static_cast<int>(row),
+                                    allDone ? TextGridModel::Green() : TextGridModel::White());
+        }
+        if (!firstWhite && m_setModel.rowColour(static_cast<int>(row)) != TextGridModel::Green()) {
+            firstWhite = static_cast<int>(row);
+        }
+    }
+    m_wireView = false;
+    m_Grid1->hide();
+    m_FlGrid->show();
+    SelectRow(m_FlGrid, firstWhite);
+    m_link->registers().ClearWire();
+}
+
+void frmTerminal::mnuOptionClsFixFlg_Click() {
+    if (m_wireView) {
+        const QModelIndex current = m_Grid1->currentIndex();
+        if (!current.isValid())
+            return;
+        int from = current.row();
+        int to = from;
+        for (const QModelIndex& selected : m_Grid1->selectionModel()->selectedRows()) {
+            from = std::min(from, selected.row());
+            to = std::max(to, selected.row());
+        }
+        for (int row = from; row <= to && row < static_cast<int>(m_procEndFlg.size()); ++row) {
+            m_procEndFlg[static_cast<std::size_t>(row)] = 0;
+            m_wireModel.setRowColour(row, TextGridModel::White());
+        }
+        m_Grid1->setCurrentIndex(current);
+        return;
+    }
+    const QModelIndexList rows = m_FlGrid->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    int top = rows.front().row();
+    for (const QModelIndex& index : rows)
+        top = std::min(top, index.row());
+    const int set = m_setRowIndex[static_cast<std::size_t>(top)];
+    m_casting.sets[static_cast<std::size_t>(set)].DoneFlg = 0;
+    m_setModel.setRowColour(top, TextGridModel::White());
+    for (CastingWire& wire : m_casting.wires) {
+        if (wire.SetIndex == set)
+            wire.DoneFlg = 0;
+    }
+}
+
+void frmTerminal::HighlightWireRow(int row) {
+    if (m_highlighted >= 0) {
+        const bool done = static_cast<std::size_t>(m_highlighted) < m_procEndFlg.size() &&
+                          m_procEndFlg[static_cast<std::size_t>(m_highlighted)] == 1;
+        m_wireModel.setRowColour(m_highlighted,
+                                 done ? TextGridModel::Green() : TextGridModel::White());
+    }
+    m_wireModel.setRowColour(row, TextGridModel::Yellow());
+    m_highlighted = row;
 }
 
 void frmTerminal::mnuHangUp_Click() {
@@ -361,7 +577,7 @@ void frmTerminal::Timer2_Timer() {
 void frmTerminal::mnuFilePrint_Click() {
     Messenger& messenger = m_session.messenger();
     const std::string caption = windowTitle().toStdString();
-    if (!m_castingLoaded) {
+    if (!castingLoaded()) {
         messenger.MsgBox(texts::kLoadCastingFirst, MsgButtons::Ok, MsgIcon::Warning, caption);
         return;
     }

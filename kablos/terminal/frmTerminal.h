@@ -7,12 +7,16 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStyle>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "EventPump.h"
 #include "MachineLink.h"
 #include "SerialPort.h"
 #include "Session.h"
+#include "TextGridModel.h"
 
 class QAction;
 class QLabel;
@@ -50,7 +54,24 @@ public:
     void EndProgram(int code) override;
 
     /// True while casting data is loaded (at least one data set).
-    bool castingLoaded() const { return m_castingLoaded; }
+    bool castingLoaded() const { return !m_casting.sets.empty(); }
+    CastingData& casting() { return m_casting; }
+
+    /// Reads a casting data file as the open command does after its file dialog: remembers
+    /// its folder in DataPath, fills the panel list and the data-set grid.
+    void OpenCastingFile(const std::filesystem::path& path);
+    /// Opens the set of a data-set grid row in the wire grid and sends its cutter settings.
+    void OpenDataSet(int row);
+    /// The set shown in the wire grid, -1 while none is.
+    int currentSet() const { return m_currentSet; }
+    /// One flag per wire grid row: 1 when the wire is processed.
+    std::vector<std::int16_t>& ProcEndFlg() { return m_procEndFlg; }
+    /// Paints the previous highlighted wire row green (processed) or white and `row` yellow.
+    void HighlightWireRow(int row);
+    TextGridModel& setModel() { return m_setModel; }
+    TextGridModel& wireModel() { return m_wireModel; }
+    /// The processing job of the wire grid's current row; set by the job module.
+    void setJobStart(std::function<void()> jobStart) { m_jobStart = std::move(jobStart); }
 
     /// The status-bar panel with the given key ("Status", "Settings", "ConnectTime", "CutWLen",
     /// "ZanWLen").
@@ -63,6 +84,9 @@ public:
     int exitCode() const { return m_exitCode; }
 
 public slots:
+    void mnuFileOpen_Click();
+    void mnuChgin_Click();
+    void mnuOptionClsFixFlg_Click();
     void mnuOpen_Click();
     void mnuHangUp_Click();
     void mnuProperties_Click();
@@ -87,6 +111,9 @@ private:
     void layoutClientArea();
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
     QAction* addToolButton(const char* key, const QString& tip, QStyle::StandardPixmap icon);
+    void FillDataSetGrid();
+    void SelectRow(QTableView* grid, std::optional<int> row);
+    void WireGridAction();
 
     Session& m_session;
     SerialPort m_serial;
@@ -95,7 +122,15 @@ private:
     PortControl* m_port = nullptr;
     QString m_terminalText;
     bool m_wireView = false;  ///< the wire grid is the view (else the data-set grid)
-    bool m_castingLoaded = false;
+    CastingData m_casting;
+    TextGridModel m_setModel;
+    TextGridModel m_wireModel;
+    std::vector<int> m_setRowIndex;   ///< set of each data-set grid row
+    std::vector<int> m_wireRowIndex;  ///< wire record of each wire grid row
+    int m_currentSet = -1;
+    std::vector<std::int16_t> m_procEndFlg;
+    int m_highlighted = -1;
+    std::function<void()> m_jobStart;
     std::chrono::system_clock::time_point m_portOpenTime;
     bool m_ending = false;
     int m_exitCode = 0;

@@ -37,6 +37,25 @@ TEST(CodePage, InvalidBytesAreRefusedOrReplaced) {
     EXPECT_EQ(FromCodePageLossy("\xA0x"), "\xEF\xBF\xBDx");
 }
 
+TEST(CodePage, LargeMixedTextsDecodeExactly) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "盤" + std::to_string(i) + "\tｶﾅ,①\\~\r\n";
+    EXPECT_EQ(FromCodePage(ToCodePage(text)), text);
+    std::string bytes = ToCodePage(text) + "\x81";  // cut off at the very end
+    EXPECT_FALSE(FromCodePage(bytes));
+    EXPECT_EQ(FromCodePageLossy(bytes), text + "\xEF\xBF\xBD");
+    EXPECT_EQ(FromCodePageLossy("\x81\x20x"),
+              "\xEF\xBF\xBD x");  // a lead byte without a valid trail
+}
+
+TEST(CodePage, ByteValuesThatAreNotAsciiInTheCodePageAreDecodedAsSuch) {
+    ASSERT_TRUE(SetProcessCodePage("SHIFT_JIS"));  // JIS X 0201: 0x5C is the yen sign
+    EXPECT_EQ(FromCodePageLossy("a\x5C\x93\x64"), "a¥電");
+    ASSERT_TRUE(SetProcessCodePage("CP932"));
+    EXPECT_EQ(FromCodePageLossy("a\x5C\x93\x64"), "a\\電");
+}
+
 TEST(CodePage, CanBeSwitchedToAnotherKnownEncoding) {
     EXPECT_FALSE(SetProcessCodePage("NO-SUCH-ENCODING"));
     EXPECT_EQ(ProcessCodePage(), "CP932");

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -288,6 +289,149 @@ TEST_F(WindowTest, ThePortSettingsDialogShowsAndKeepsThePortValues) {
     EXPECT_EQ(stored.Handshaking, 2);
     EXPECT_EQ(stored.Echo, true);
     EXPECT_TRUE(session->echo());
+}
+
+// What KABLOS sends for one ASCII command.
+std::string Wire(std::string_view command) {
+    return std::string("\x18   ") + command.front() + "   " + std::string(command.substr(1)) +
+           std::string(13, ' ') + "\r\n";
+}
+
+std::filesystem::path SampleCasting() {
+    return std::filesystem::path(KABLOS_SAMPLES_DIR) / "casting.txt";
+}
+
+TEST_F(WindowTest, OpeningACastingFileFillsTheGrids) {
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    EXPECT_TRUE(window.castingLoaded());
+    auto* panels = find<QListWidget>(window, "BanList");
+    ASSERT_EQ(panels->count(), 2);
+    EXPECT_EQ(panels->item(1)->text(), "P2");
+    EXPECT_EQ(window.setModel().rowCount(),
+              3);  // the sample's first environment hides the special sets
+    EXPECT_EQ(window.setModel().headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(),
+              "電線種別");
+    EXPECT_EQ(session->ini().DataPath, SampleCasting().parent_path().string());
+    EXPECT_NE(ReadBytes(home.userFolder() / "KABLOS.ini")
+                  .find("DataPath\t" + SampleCasting().parent_path().string()),
+              std::string::npos);
+
+    session->ini().EnvNo = 1;  // 盤内配線 shows jumper and special sets
+    window.OpenCastingFile(SampleCasting());
+    ASSERT_EQ(window.setModel().rowCount(), 6);
+    EXPECT_EQ(window.setModel().rowTexts(4)[0], "5*");
+}
+
+TEST_F(WindowTest, CastingFilesThatCannotBeUsedSaySo) {
+    auto session = start();
+    frmTerminal window(*session);
+    const auto missing = home.root() / "none.txt";
+    window.OpenCastingFile(missing);
+    ASSERT_EQ(messenger.shown.size(), 2u);
+    EXPECT_EQ(messenger.shown[0].text,
+              "キャスティングデータがの読み込みに失敗しました。(" + missing.string() + ")");
+    EXPECT_EQ(messenger.shown[1].text,
+              "キャスティングデータがありません。(" + missing.string() + ")");
+    EXPECT_FALSE(window.castingLoaded());
+}
+
+TEST_F(WindowTest, OpeningADataSetShowsItsWiresAndSendsItsCutterValues) {
+    MachineSim machine;
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    window.casting().wires[0].DoneFlg = 1;
+
+    // Enter on the data-set grid opens the selected set; the port opens first.
+    auto* sets = find<QTableView>(window, "FlGrid");
+    sets->setCurrentIndex(window.setModel().index(0, 1));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QCoreApplication::sendEvent(sets, &enter);
+
+    EXPECT_TRUE(window.serialPort().isOpen());
+    EXPECT_EQ(window.windowTitle(),
+              "NIVORA電線加工プログラム(M2301 D-100 P1 U1 主回路 IV 1.25 黄)");
+    auto* wires = find<QTableView>(window, "Grid1");
+    EXPECT_TRUE(wires->isVisible());
+    EXPECT_FALSE(sets->isVisible());
+    ASSERT_EQ(window.wireModel().rowCount(), 4);
+    EXPECT_EQ(window.wireModel().columnCount(), 7);
+    EXPECT_EQ(window.wireModel().rowColour(0), TextGridModel::Green());
+    EXPECT_EQ(window.wireModel().rowColour(1), TextGridModel::White());
+    EXPECT_EQ(window.ProcEndFlg(), (std::vector<std::int16_t>{1, 0, 0, 0}));
+    EXPECT_EQ(wires->currentIndex().row(), 1);  // the first wire not done
+    EXPECT_EQ(wires->currentIndex().column(), 1);
+
+    // The cutter row of IV 1.25: diameter 2.8, Y back 0.5, roller 5, cutter 5. A Y back of 0
+    // equals the empty confirmation memory, so only its first write goes out.
+    const std::string expected =
+        Wire("W0ED23") + Wire("W0BE20") + Wire("W0F015") + Wire("W0F115") + Wire("W0ED23");
+    ASSERT_TRUE(machine.WaitReceived(expected.size()));
+    WaitUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(machine.received(), expected);
+
+    // Enter on the wire grid starts the job of the row.
+    int jobs = 0;
+    window.setJobStart([&] { ++jobs; });
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QCoreApplication::sendEvent(wires, &space);
+    QKeyEvent shifted(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, "A");
+    QCoreApplication::sendEvent(wires, &shifted);
+    EXPECT_EQ(jobs, 1);
+}
+
+TEST_F(WindowTest, LeavingTheWireGridKeepsTheDoneMarks) {
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    window.OpenDataSet(1);
+    ASSERT_EQ(window.currentSet(), 1);
+    window.ProcEndFlg().assign(2, 1);
+    window.HighlightWireRow(0);
+    EXPECT_EQ(window.wireModel().rowColour(0), TextGridModel::Yellow());
+    window.HighlightWireRow(1);
+    EXPECT_EQ(window.wireModel().rowColour(0), TextGridModel::Green());
+
+    find<QAction>(window, "mnuChgin")->trigger();
+    EXPECT_EQ(window.windowTitle(), "NIVORA電線加工プログラム");
+    EXPECT_TRUE(find<QTableView>(window, "FlGrid")->isVisible());
+    EXPECT_EQ(window.casting().sets[1].DoneFlg, 1);
+    EXPECT_EQ(window.casting().wires[4].DoneFlg, 1);
+    EXPECT_EQ(window.setModel().rowColour(1), TextGridModel::Green());
+    EXPECT_EQ(find<QTableView>(window, "FlGrid")->currentIndex().row(), 0);
+
+    // Clearing the done marks of the selected set.
+    find<QTableView>(window, "FlGrid")
+        ->selectionModel()
+        ->select(window.setModel().index(1, 0),
+                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    find<QAction>(window, "mnuOptionClsFixFlg")->trigger();
+    EXPECT_EQ(window.casting().sets[1].DoneFlg, 0);
+    EXPECT_EQ(window.casting().wires[4].DoneFlg, 0);
+    EXPECT_EQ(window.setModel().rowColour(1), TextGridModel::White());
+}
+
+TEST_F(WindowTest, TheBinaryProtocolSendsTheCutterFrames) {
+    MachineSim machine({"--protocol", "binary"});
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    session->setProtocol(ProtocolKind::Binary);
+    frmTerminal window(*session);
+    window.OpenCastingFile(SampleCasting());
+    window.OpenDataSet(1);  // KIV 2: diameter 3.1, Y back 0.6, roller 4, cutter 4
+    std::string expected;
+    for (Frame f : {BuildFrame(6, 3.1, 2), BuildFrame(7, 0.6, 2), BuildFrame(14, 4, 1),
+                    BuildFrame(16, 4, 1)}) {
+        expected.append(reinterpret_cast<const char*>(f.data()), f.size());
+    }
+    ASSERT_TRUE(machine.WaitReceived(expected.size()));
+    EXPECT_EQ(machine.received(), expected);
 }
 
 }  // namespace
