@@ -19,6 +19,15 @@ if(NIVORA_SANITIZE)
     target_link_options(project_options INTERFACE ${_san})
 endif()
 
+# Coverage for libFuzzer (clang only) with AddressSanitizer and UndefinedBehaviorSanitizer; the
+# fuzz targets link -fsanitize=fuzzer themselves.
+option(NIVORA_FUZZ "Build the fuzz targets (clang, libFuzzer)" OFF)
+if(NIVORA_FUZZ)
+    set(_fuzz -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_compile_options(project_options INTERFACE ${_fuzz})
+    target_link_options(project_options INTERFACE ${_fuzz})
+endif()
+
 # Every executable and library links this one target to get the project's settings.
 function(nivora_target target)
     target_link_libraries(${target} PRIVATE project_options)

@@ -30,7 +30,11 @@ std::string Shown(std::string_view line) {
 
 class Tagger {
 public:
-    Tagger(std::string_view text, std::size_t offset) : m_text(text), m_pos(offset) { advance(); }
+    /// With `crlf`, one CR before each LF belongs to the line end; without, CRs are the value's.
+    Tagger(std::string_view text, std::size_t offset, bool crlf)
+        : m_text(text), m_pos(offset), m_crlf(crlf) {
+        advance();
+    }
 
     bool atEnd() const { return !m_hasCurrent; }
     const Tag& current() const { return m_current; }
@@ -50,7 +54,7 @@ private:
         if (end == std::string_view::npos)
             end = m_text.size();
         line = m_text.substr(m_pos, end - m_pos);
-        if (!line.empty() && line.back() == '\r')
+        if (m_crlf && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         m_pos = end + 1;
         ++m_line;
@@ -89,6 +93,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos;
+    bool m_crlf;
     std::uint32_t m_line = 0;
     Tag m_current{};
     std::uint32_t m_currentLine = 0;
@@ -97,7 +102,8 @@ private:
 
 class StructureReader {
 public:
-    StructureReader(DatabaseImpl& db, std::size_t offset) : m_db(db), m_tags(db.buffer, offset) {}
+    StructureReader(DatabaseImpl& db, std::size_t offset)
+        : m_db(db), m_tags(db.buffer, offset, db.crlf) {}
 
     void read() {
         while (!m_tags.atEnd() && m_tags.current().code == 999) {
@@ -187,6 +193,14 @@ private:
     }
 
     void readSection(const std::string& name, std::uint32_t line) {
+        static const char* const kOnce[] = {"HEADER", "CLASSES",  "TABLES",
+                                            "BLOCKS", "ENTITIES", "OBJECTS"};
+        for (const char* once : kOnce)
+            if (name == once) {
+                for (const Section& s : m_db.sections)
+                    if (s.name == name)
+                        throw ReadError(line, "a second " + name + " section");
+            }
         if (name == "HEADER") {
             Section s{SectionKind::Header, {}, name};
             while (!m_tags.atEnd() && !m_tags.is(0, "ENDSEC")) {
@@ -358,8 +372,7 @@ void StructureReader::finish() {
     for (AcDbStub* stub : m_unhandled) {
         std::uint64_t h = writesHandles ? db.allocateHandle() : db.hiddenHandle();
         db.registerHandle(stub, h);
-        if (writesHandles && stub->kind != Kind::BlockEnd && stub->kind != Kind::SeqEnd &&
-            stub->kind != Kind::BlockBegin) {
+        if (writesHandles) {
             std::string_view stored = db.store(FormatHandle(h));
             int code = stub->type() == "DIMSTYLE" ? 105 : 5;
             stub->tags.insert(stub->tags.begin() + 1,

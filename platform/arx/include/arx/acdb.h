@@ -707,6 +707,10 @@ public:
         AcDbSymbolTableRecord* base = nullptr;
         Acad::ErrorStatus es = AcDbSymbolTableIterator::getRecord(base, mode, openErased);
         record = es == Acad::eOk ? Record::cast(base) : nullptr;
+        if (es == Acad::eOk && record == nullptr) {
+            base->close();  // an entry of another type in this table
+            return Acad::eNotThatKindOfClass;
+        }
         return es;
     }
 };
@@ -750,6 +754,10 @@ public:
         AcDbSymbolTableRecord* base = nullptr;
         Acad::ErrorStatus es = AcDbSymbolTable::getAt(name, base, mode, openErased);
         record = es == Acad::eOk ? Record::cast(base) : nullptr;
+        if (es == Acad::eOk && record == nullptr) {
+            base->close();
+            return Acad::eNotThatKindOfClass;
+        }
         return es;
     }
     Acad::ErrorStatus newIterator(Iterator*& iterator, bool atBeginning = true,
