@@ -112,8 +112,8 @@ AcDbStub* DatabaseImpl::adopt(AcDbObject* object, Kind kind, AcDbStub* owner) {
     AcDbStub* own = object->stub();
     AcDbStub* s = newStub(kind);
     s->tags = std::move(own->tags);
-    if (own->ownArena)
-        adoptedArenas.push_back(std::move(own->ownArena));
+    if (own->hasExtra() && own->extra().ownArena)
+        adoptedArenas.push_back(std::move(own->extra().ownArena));
     if (!codec.isUtf8())
         for (Tag& t : s->tags)
             if (IsTextCode(t.code)) {
@@ -148,14 +148,14 @@ AcDbStub* DatabaseImpl::adopt(AcDbObject* object, Kind kind, AcDbStub* owner) {
     object->attachStub(s);
     s->writer = true;
     // Attributes added to a block reference before the reference was in the database.
-    std::vector<AcDbStub*> pending = std::move(own->children);
-    own->children.clear();
+    std::vector<AcDbStub*> pending = std::move(own->kids());
+    own->kids().clear();
     object->m_ownStub.reset();
     for (AcDbStub* childStub : pending) {
         AcDbObject* child = childStub->object.release();
         AcDbStub* c = adopt(child, Kind::SubEntity, s);
         c->writer = false;
-        s->children.push_back(c);
+        s->kids().push_back(c);
     }
     return s;
 }
@@ -312,7 +312,7 @@ BlockData* DatabaseImpl::attachBlock(AcDbStub* record, std::string_view name, bo
     std::string encodedName = codec.encode(name);
     BlockData& block = blockStore.emplace_back();
     block.record = record;
-    record->block = &block;
+    record->setBlock(&block);
     std::string flags = anonymous ? "1" : "0";
     block.begin = newStub(Kind::BlockBegin);
     registerHandle(block.begin, allocateHandle());
@@ -379,7 +379,7 @@ void DatabaseImpl::appendEntity(BlockData* block, AcDbStub* entity) {
         if (block->record == paperSpace())
             SetInt(*entity, subclassRange(*entity, "AcDbEntity"), 67, 1, 330);
     }
-    for (AcDbStub* child : entity->children)
+    for (AcDbStub* child : entity->children())
         child->owner = entity;
 }
 

@@ -269,7 +269,7 @@ private:
             AcDbStub* head = readObject(Kind::TableHead);
             TableData& table = m_db.tableStore.emplace_back();
             table.head = head;
-            head->table = &table;
+            head->setTable(&table);
             long nameTag = findTag(*head, {1, head->tags.size()}, 2);
             if (nameTag < 0)
                 throw ReadError(tableLine, "a table without its name (group code 2)");
@@ -330,12 +330,12 @@ private:
         while (!m_tags.atEnd() && m_tags.is(0, childType)) {
             AcDbStub* child = readObject(Kind::SubEntity);
             child->owner = entity;
-            entity->children.push_back(child);
+            entity->kids().push_back(child);
         }
         if (!m_tags.atEnd() && m_tags.is(0, "SEQEND")) {
-            entity->seqend = readObject(Kind::SeqEnd);
-            entity->seqend->owner = entity;
-        } else if (!entity->children.empty() || expectSeqend) {
+            entity->setSeqend(readObject(Kind::SeqEnd));
+            entity->seqend()->owner = entity;
+        } else if (!entity->children().empty() || expectSeqend) {
             m_db.warn(entity->line, "the " + std::string(type) + " has no SEQEND after its " +
                                         std::string(childType) + " entities; one is added");
             m_missingSeqend.push_back(entity);
@@ -390,7 +390,7 @@ void StructureReader::finish() {
         seqend->tags = MakeTags(
             *seqend, {{0, "SEQEND"}, {5, hs}, {330, owner}, {100, "AcDbEntity"}, {8, "0"}});
         seqend->owner = entity;
-        entity->seqend = seqend;
+        entity->setSeqend(seqend);
     }
 
     // Block records and blocks.
@@ -402,7 +402,7 @@ void StructureReader::finish() {
         t.synthetic = true;
         t.head = db.newStub(Kind::TableHead);
         t.head->tags = MakeTags(*t.head, {{0, "TABLE"}, {2, "BLOCK_RECORD"}});
-        t.head->table = &t;
+        t.head->setTable(&t);
         db.registerHandle(t.head, db.hiddenHandle());
         db.tables.push_back(&t);
         records = &t;
@@ -413,12 +413,12 @@ void StructureReader::finish() {
         auto owner = ParseHandle(GetRaw(*block->begin, dataRange(*block->begin), 330));
         if (owner) {
             AcDbStub* s = db.find(*owner);
-            if (s && s->kind == Kind::TableRecord && s->type() == "BLOCK_RECORD" && !s->block)
+            if (s && s->kind == Kind::TableRecord && s->type() == "BLOCK_RECORD" && !s->block())
                 record = s;
         }
         if (record == nullptr)
             for (AcDbStub* r : records->records)
-                if (!r->block && SameName(Trimmed(GetRaw(*r, dataRange(*r), 2)), name)) {
+                if (!r->block() && SameName(Trimmed(GetRaw(*r, dataRange(*r), 2)), name)) {
                     record = r;
                     break;
                 }
@@ -443,7 +443,7 @@ void StructureReader::finish() {
             records->records.push_back(record);
         }
         block->record = record;
-        record->block = block;
+        record->setBlock(block);
         block->begin->owner = record;
         block->end->owner = record;
         for (AcDbStub* e : block->entities)
@@ -454,10 +454,10 @@ void StructureReader::finish() {
         for (AcDbStub* r : records->records) {
             std::string_view n = Trimmed(GetRaw(*r, dataRange(*r), 2));
             if (SameName(n, name) || SameName(n, r12Name)) {
-                if (!r->block) {
+                if (!r->block()) {
                     BlockData& b = db.blockStore.emplace_back();
                     b.record = r;
-                    r->block = &b;
+                    r->setBlock(&b);
                 }
                 return r;
             }
@@ -470,7 +470,7 @@ void StructureReader::finish() {
         // Not written: the file never had it.
         BlockData& b = db.blockStore.emplace_back();
         b.record = r;
-        r->block = &b;
+        r->setBlock(&b);
         r->synthetic = true;
         return r;
     };
@@ -481,7 +481,7 @@ void StructureReader::finish() {
         bool inPaper = GetInt(*e, subclassRange(*e, "AcDbEntity"), 67, 0) == 1;
         AcDbStub* space = inPaper ? paper : model;
         e->owner = space;
-        space->block->entities.push_back(e);
+        space->block()->entities.push_back(e);
     }
     db.loaded = true;
 }
@@ -507,6 +507,7 @@ void ReadDxf(DatabaseImpl& db) {
     std::size_t firstNewline = text.find('\n', offset);
     db.crlf = firstNewline != std::string_view::npos && firstNewline > 0 &&
               text[firstNewline - 1] == '\r';
+    db.byHandle.reserve(text.size() / 160);  // about one object per 160 bytes
     StructureReader reader(db, offset);
     reader.read();
 }

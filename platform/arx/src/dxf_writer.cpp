@@ -106,11 +106,11 @@ private:
         if (e->erased)
             return;
         writeObject(*e);
-        for (const AcDbStub* child : e->children)
+        for (const AcDbStub* child : e->children())
             if (!child->erased)
                 writeObject(*child);
-        if (e->seqend)
-            writeObject(*e->seqend);
+        if (e->seqend())
+            writeObject(*e->seqend());
     }
 
     void writeTables() {

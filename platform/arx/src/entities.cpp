@@ -118,9 +118,9 @@ AcDbStub* BlockRecordOf(const AcDbStub& insert) {
 }
 
 AcGePoint3d BasePoint(const AcDbStub* record) {
-    if (record == nullptr || record->block == nullptr || record->block->begin == nullptr)
+    if (record == nullptr || record->block() == nullptr || record->block()->begin == nullptr)
         return AcGePoint3d::kOrigin;
-    return GetPoint(*record->block->begin, dataRange(*record->block->begin), 10);
+    return GetPoint(*record->block()->begin, dataRange(*record->block()->begin), 10);
 }
 
 // Extents of the entities of a block record under `m`, nested references included.
@@ -136,7 +136,7 @@ void StubExtents(AcDbStub* s, const AcGeMatrix3d& m, AcDbExtents& ext, int depth
     if (auto* ref = AcDbBlockReference::cast(entity)) {
         AcGeMatrix3d bt = m * ref->blockTransform();
         BlockExtents(BlockRecordOf(*s), bt, ext, depth + 1);
-        for (AcDbStub* child : s->children)
+        for (AcDbStub* child : s->children())
             StubExtents(child, m, ext, depth + 1);
         return;
     }
@@ -146,9 +146,9 @@ void StubExtents(AcDbStub* s, const AcGeMatrix3d& m, AcDbExtents& ext, int depth
 }
 
 void BlockExtents(const AcDbStub* record, const AcGeMatrix3d& m, AcDbExtents& ext, int depth) {
-    if (record == nullptr || record->block == nullptr || depth > 32)
+    if (record == nullptr || record->block() == nullptr || depth > 32)
         return;
-    for (AcDbStub* e : record->block->entities)
+    for (AcDbStub* e : record->block()->entities)
         StubExtents(e, m, ext, depth);
 }
 
@@ -355,7 +355,7 @@ Acad::ErrorStatus AcDbEntity::extentsUnder(const AcGeMatrix3d& m, AcDbExtents& e
         long long flags = GetInt(s, r, 70, 0);
         bool is3d = (flags & (8 | 16 | 64)) != 0;
         double elevation = GetPoint(s, r, 10).z;
-        for (AcDbStub* v : s.children) {
+        for (AcDbStub* v : s.children()) {
             if (v->erased)
                 continue;
             AcGePoint3d p = GetPoint(*v, dataRange(*v), 10);
@@ -1612,7 +1612,7 @@ AcGeMatrix3d AcDbBlockReference::blockTransform() const {
 
 AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {
     std::vector<AcDbObjectId> ids;
-    for (AcDbStub* child : stub()->children)
+    for (AcDbStub* child : stub()->children())
         if (child->type() == "ATTRIB")
             ids.push_back(AcDbObjectId(child));
     auto* iterator = new AcDbObjectIterator(std::move(ids));
@@ -1649,12 +1649,12 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
         // Kept until the reference is added to a database.
         AcDbStub* own = attribute->stub();
         own->object.reset(attribute);
-        s.children.push_back(own);
+        s.kids().push_back(own);
         return Acad::eOk;
     }
     AcDbStub* child = s.db->adopt(attribute, Kind::SubEntity, &s);
-    s.children.push_back(child);
-    if (s.seqend == nullptr) {
+    s.kids().push_back(child);
+    if (s.seqend() == nullptr) {
         AcDbStub* seqend = s.db->newStub(Kind::SeqEnd);
         s.db->registerHandle(seqend, s.db->allocateHandle());
         std::string layer(Trimmed(GetRaw(s, subclassRange(s, "AcDbEntity"), 8)));
@@ -1664,7 +1664,7 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
                                           {100, "AcDbEntity"},
                                           {8, layer.empty() ? "0" : layer}});
         seqend->owner = &s;
-        s.seqend = seqend;
+        s.setSeqend(seqend);
     }
     id = AcDbObjectId(child);
     return Acad::eOk;
@@ -1711,7 +1711,7 @@ Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& m) {
     setRotation(rot);
     setScaleFactors(AcGeScale3d(sx, sy, sz));
     // The attributes follow.
-    for (AcDbStub* child : stub()->children)
+    for (AcDbStub* child : stub()->children())
         if (!child->erased && (child->type() == "ATTRIB"))
             TransformText(*child, m);
     return Acad::eOk;

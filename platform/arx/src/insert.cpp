@@ -33,13 +33,13 @@ public:
         }
         s->owner = owner;
         m_cloned.push_back(s);
-        for (const AcDbStub* child : src.children) {
+        for (const AcDbStub* child : src.children()) {
             if (child->erased)
                 continue;
-            s->children.push_back(clone(*child, Kind::SubEntity, s));
+            s->kids().push_back(clone(*child, Kind::SubEntity, s));
         }
-        if (src.seqend)
-            s->seqend = clone(*src.seqend, Kind::SeqEnd, s);
+        if (src.seqend())
+            s->setSeqend(clone(*src.seqend(), Kind::SeqEnd, s));
         return s;
     }
 
@@ -171,7 +171,7 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const ACHAR* block
     DatabaseImpl& to = *m_impl;
     const DatabaseImpl& from = source->impl();
     AcDbStub* sourceModel = from.modelSpace();
-    if (sourceModel == nullptr || sourceModel->block == nullptr)
+    if (sourceModel == nullptr || sourceModel->block() == nullptr)
         return Acad::eMissingSymbolTableRec;
     if (to.table("BLOCK_RECORD") == nullptr)
         return Acad::eMissingSymbolTable;
@@ -232,7 +232,7 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const ACHAR* block
         records->records.push_back(record);
         BlockData& copy = to.blockStore.emplace_back();
         copy.record = record;
-        record->block = &copy;
+        record->setBlock(&copy);
         copy.begin = copier.clone(*block->begin, Kind::BlockBegin, record);
         copy.end = copier.clone(*block->end, Kind::BlockEnd, record);
         if (newName != name) {
@@ -255,16 +255,16 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const ACHAR* block
         name = to.newAnonymousBlockName('U');
     } else if (AcDbStub* existing = to.tableRecord("BLOCK_RECORD", name)) {
         // Redefinition: the old contents go.
-        if (existing->block == nullptr || IsLayoutName(name))
+        if (existing->block() == nullptr || IsLayoutName(name))
             return Acad::eInvalidBlockName;
-        for (AcDbStub* e : existing->block->entities)
+        for (AcDbStub* e : existing->block()->entities)
             e->erased = true;
-        target = existing->block;
+        target = existing->block();
     }
     if (target == nullptr)
         target = to.createBlock(name, anonymous);
     copier.mapHandle(sourceModel->handle, target->record->handle);
-    for (const AcDbStub* e : sourceModel->block->entities) {
+    for (const AcDbStub* e : sourceModel->block()->entities) {
         if (e->erased)
             continue;
         AcDbStub* copy = copier.clone(*e, Kind::Entity, target->record);

@@ -90,18 +90,25 @@ struct BlockData;
 
 }  // namespace arx::detail
 
-/// One object of a database (or of its creator, before it is added).
+/// One object of a database (or of its creator, before it is added). Kept small: a drawing has
+/// hundreds of thousands; what few objects need lives in StubExtra.
 struct AcDbStub {
+    /// Attributes or vertices and their SEQEND; the block of a block record; the table of a
+    /// table head; the values of an object not yet in a database.
+    struct Extra {
+        std::vector<AcDbStub*> children;
+        AcDbStub* seqend = nullptr;
+        arx::detail::BlockData* block = nullptr;
+        arx::detail::TableData* table = nullptr;
+        std::unique_ptr<arx::detail::Arena> ownArena;
+    };
+
     arx::detail::DatabaseImpl* db = nullptr;
     std::uint64_t handle = 0;
     arx::detail::Tags tags;              // starts with (0, type)
     std::unique_ptr<AcDbObject> object;  // made at the first open
     AcDbStub* owner = nullptr;           // block record, reference, table or dictionary
-    std::vector<AcDbStub*> children;     // attributes or vertices
-    AcDbStub* seqend = nullptr;
-    arx::detail::BlockData* block = nullptr;       // for block records
-    arx::detail::TableData* table = nullptr;       // for table heads
-    std::unique_ptr<arx::detail::Arena> ownArena;  // before the object is in a database
+    std::unique_ptr<Extra> m_extra;
     std::uint32_t line = 0;  // where the object starts in the file; 0 for new ones
     arx::detail::Kind kind = arx::detail::Kind::Object;
     bool erased = false;
@@ -110,6 +117,25 @@ struct AcDbStub {
     bool writer = false;
     std::int16_t readers = 0;
     std::int16_t notifiers = 0;
+
+    bool hasExtra() const { return m_extra != nullptr; }
+    Extra& extra() {
+        if (!m_extra)
+            m_extra = std::make_unique<Extra>();
+        return *m_extra;
+    }
+    /// The attributes or vertices that follow this entity.
+    const std::vector<AcDbStub*>& children() const {
+        static const std::vector<AcDbStub*> none;
+        return m_extra ? m_extra->children : none;
+    }
+    std::vector<AcDbStub*>& kids() { return extra().children; }
+    AcDbStub* seqend() const { return m_extra ? m_extra->seqend : nullptr; }
+    void setSeqend(AcDbStub* s) { extra().seqend = s; }
+    arx::detail::BlockData* block() const { return m_extra ? m_extra->block : nullptr; }
+    void setBlock(arx::detail::BlockData* b) { extra().block = b; }
+    arx::detail::TableData* table() const { return m_extra ? m_extra->table : nullptr; }
+    void setTable(arx::detail::TableData* t) { extra().table = t; }
 
     std::string_view type() const { return tags.empty() ? std::string_view() : tags[0].value(); }
     bool isEntity() const {
@@ -197,7 +223,7 @@ struct DatabaseImpl {
     TableData* table(std::string_view name) const;
     AcDbStub* tableRecord(std::string_view table, std::string_view name,
                           bool includeErased = false) const;
-    BlockData* blockOf(const AcDbStub* record) const { return record ? record->block : nullptr; }
+    BlockData* blockOf(const AcDbStub* record) const { return record ? record->block() : nullptr; }
     AcDbStub* modelSpace() const;
     AcDbStub* paperSpace() const;
     AcDbStub* namedObjectsDictionary() const;

@@ -42,7 +42,7 @@ struct AcDbObjectFactory {
         std::string_view t = s->type();
         switch (s->kind) {
             case Kind::TableHead: {
-                std::string_view name = s->table ? std::string_view(s->table->name) : "";
+                std::string_view name = s->table() ? std::string_view(s->table()->name) : "";
                 if (name == "BLOCK_RECORD")
                     return new AcDbBlockTable(s);
                 if (name == "LAYER")
@@ -164,7 +164,7 @@ AcDbObject::AcDbObject(AcDbStub* stub) : m_stub(stub) {}
 
 AcDbObject::~AcDbObject() {
     if (m_ownStub)
-        for (AcDbStub* child : m_ownStub->children)
+        for (AcDbStub* child : m_ownStub->children())
             delete child->object.release();
 }
 

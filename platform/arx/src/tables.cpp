@@ -15,9 +15,9 @@ const ACHAR* ACDB_PAPER_SPACE = "*Paper_Space";
 namespace {
 
 bool IsTableRecordOf(const AcDbStub* record, const AcDbStub* head) {
-    return record != nullptr && head != nullptr && head->table != nullptr &&
-           std::find(head->table->records.begin(), head->table->records.end(), record) !=
-               head->table->records.end();
+    return record != nullptr && head != nullptr && head->table() != nullptr &&
+           std::find(head->table()->records.begin(), head->table()->records.end(), record) !=
+               head->table()->records.end();
 }
 
 std::string RecordName(const AcDbStub& s) {
@@ -100,14 +100,14 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* name) {
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
     AcDbStub& s = *stub();
-    if (s.db != nullptr && s.owner != nullptr && s.owner->table != nullptr) {
-        AcDbStub* other = s.db->tableRecord(s.owner->table->name, name);
+    if (s.db != nullptr && s.owner != nullptr && s.owner->table() != nullptr) {
+        AcDbStub* other = s.db->tableRecord(s.owner->table()->name, name);
         if (other != nullptr && other != &s)
             return Acad::eDuplicateRecordName;
     }
     SetText(s, dataRange(s), 2, name);
-    if (s.block != nullptr && s.block->begin != nullptr) {
-        AcDbStub& b = *s.block->begin;
+    if (s.block() != nullptr && s.block()->begin != nullptr) {
+        AcDbStub& b = *s.block()->begin;
         SetText(b, subclassRange(b, "AcDbBlockBegin"), 2, name);
         if (findTag(b, subclassRange(b, "AcDbBlockBegin"), 3) >= 0)
             SetText(b, subclassRange(b, "AcDbBlockBegin"), 3, name);
@@ -131,8 +131,8 @@ AcDbBlockTableRecord::AcDbBlockTableRecord()
 Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator*& iterator,
                                                     bool atBeginning, bool skipDeleted) const {
     std::vector<AcDbObjectId> ids;
-    if (stub()->block != nullptr)
-        for (AcDbStub* e : stub()->block->entities)
+    if (stub()->block() != nullptr)
+        for (AcDbStub* e : stub()->block()->entities)
             ids.push_back(AcDbObjectId(e));
     iterator = new AcDbBlockTableRecordIterator(std::move(ids), atBeginning, skipDeleted);
     return Acad::eOk;
@@ -149,11 +149,11 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
         return Acad::eNotInDatabase;
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    if (s.block == nullptr)
+    if (s.block() == nullptr)
         return Acad::eNotApplicable;
     AcDbStub* e = s.db->adopt(entity, Kind::Entity, &s);
-    s.db->appendEntity(s.block, e);
-    if (!e->children.empty() && e->seqend == nullptr) {
+    s.db->appendEntity(s.block(), e);
+    if (!e->children().empty() && e->seqend() == nullptr) {
         // Attributes added before the reference was in the database get their SEQEND now.
         AcDbStub* seqend = s.db->newStub(Kind::SeqEnd);
         s.db->registerHandle(seqend, s.db->allocateHandle());
@@ -163,7 +163,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
                                           {100, "AcDbEntity"},
                                           {8, "0"}});
         seqend->owner = e;
-        e->seqend = seqend;
+        e->setSeqend(seqend);
     }
     id = AcDbObjectId(e);
     return Acad::eOk;
@@ -231,26 +231,26 @@ Acad::ErrorStatus AcDbBlockTableRecord::getSortentsTable(AcDbSortentsTable*& tab
 
 AcGePoint3d AcDbBlockTableRecord::origin() const {
     const AcDbStub& s = *stub();
-    if (s.block == nullptr || s.block->begin == nullptr)
+    if (s.block() == nullptr || s.block()->begin == nullptr)
         return AcGePoint3d::kOrigin;
-    return GetPoint(*s.block->begin, dataRange(*s.block->begin), 10);
+    return GetPoint(*s.block()->begin, dataRange(*s.block()->begin), 10);
 }
 
 Acad::ErrorStatus AcDbBlockTableRecord::setOrigin(const AcGePoint3d& origin) {
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
     AcDbStub& s = *stub();
-    if (s.block == nullptr || s.block->begin == nullptr)
+    if (s.block() == nullptr || s.block()->begin == nullptr)
         return Acad::eNotApplicable;
-    AcDbStub& b = *s.block->begin;
+    AcDbStub& b = *s.block()->begin;
     SetPoint(b, subclassRange(b, "AcDbBlockBegin"), 10, origin, true, 70);
     return Acad::eOk;
 }
 
 bool AcDbBlockTableRecord::isAnonymous() const {
     const AcDbStub& s = *stub();
-    if (s.block != nullptr && s.block->begin != nullptr)
-        return (GetInt(*s.block->begin, dataRange(*s.block->begin), 70, 0) & 1) != 0;
+    if (s.block() != nullptr && s.block()->begin != nullptr)
+        return (GetInt(*s.block()->begin, dataRange(*s.block()->begin), 70, 0) & 1) != 0;
     std::string n = name();
     return !n.empty() && n[0] == '*' && !isLayout();
 }
@@ -263,9 +263,9 @@ bool AcDbBlockTableRecord::isLayout() const {
 
 bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
     const AcDbStub& s = *stub();
-    if (s.block == nullptr)
+    if (s.block() == nullptr)
         return false;
-    for (AcDbStub* e : s.block->entities)
+    for (AcDbStub* e : s.block()->entities)
         if (!e->erased && e->type() == "ATTDEF")
             return true;
     return false;
@@ -273,9 +273,9 @@ bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
 
 bool AcDbBlockTableRecord::isFromExternalReference() const {
     const AcDbStub& s = *stub();
-    if (s.block == nullptr || s.block->begin == nullptr)
+    if (s.block() == nullptr || s.block()->begin == nullptr)
         return false;
-    return (GetInt(*s.block->begin, dataRange(*s.block->begin), 70, 0) & 4) != 0;
+    return (GetInt(*s.block()->begin, dataRange(*s.block()->begin), 70, 0) & 4) != 0;
 }
 
 AcDbLayerTableRecord::AcDbLayerTableRecord()
@@ -437,22 +437,22 @@ Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& entity, A
 
 std::vector<AcDbObjectId> AcDbSymbolTable::recordIds() const {
     std::vector<AcDbObjectId> ids;
-    if (stub()->table != nullptr)
-        for (AcDbStub* r : stub()->table->records)
+    if (stub()->table() != nullptr)
+        for (AcDbStub* r : stub()->table()->records)
             ids.push_back(AcDbObjectId(r));
     return ids;
 }
 
 std::string AcDbSymbolTable::tableName() const {
-    return stub()->table ? stub()->table->name : std::string();
+    return stub()->table() ? stub()->table()->name : std::string();
 }
 
 Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* name, AcDbObjectId& id,
                                          bool getErased) const {
     id = AcDbObjectId();
-    if (name == nullptr || stub()->db == nullptr || stub()->table == nullptr)
+    if (name == nullptr || stub()->db == nullptr || stub()->table() == nullptr)
         return Acad::eInvalidInput;
-    AcDbStub* r = stub()->db->tableRecord(stub()->table->name, name, getErased);
+    AcDbStub* r = stub()->db->tableRecord(stub()->table()->name, name, getErased);
     if (r == nullptr)
         return Acad::eKeyNotFound;
     id = AcDbObjectId(r);
@@ -491,10 +491,10 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
     AcDbStub& head = *stub();
-    if (head.table == nullptr || head.db == nullptr)
+    if (head.table() == nullptr || head.db == nullptr)
         return Acad::eNotInDatabase;
     DatabaseImpl& db = *head.db;
-    TableData& table = *head.table;
+    TableData& table = *head.table();
     std::string name = record->name();
     bool anonymous = false;
     if (table.name == "BLOCK_RECORD" && (name == "*U" || name == "*u" || name == "*")) {
@@ -847,9 +847,9 @@ std::vector<Ordered> DrawOrder(const AcDbStub& table, const AcDbStub* block) {
                 keys[*e] = *k;
         }
     std::vector<Ordered> out;
-    if (block == nullptr || block->block == nullptr)
+    if (block == nullptr || block->block() == nullptr)
         return out;
-    for (AcDbStub* e : block->block->entities) {
+    for (AcDbStub* e : block->block()->entities) {
         if (e->erased)
             continue;
         auto it = keys.find(e->handle);

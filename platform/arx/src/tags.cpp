@@ -19,7 +19,9 @@ std::string_view Arena::store(std::string_view text) {
     if (text.empty())
         return {};
     if (m_used + text.size() > m_capacity) {
-        std::size_t size = std::max<std::size_t>(64 * 1024, text.size());
+        // Small first (a new object's own values), doubling up to 64 KiB blocks.
+        std::size_t next = m_capacity == 0 ? 256 : std::min<std::size_t>(64 * 1024, m_capacity * 2);
+        std::size_t size = std::max(next, text.size());
         m_blocks.push_back(std::make_unique<char[]>(size));
         m_used = 0;
         m_capacity = size;
@@ -535,9 +537,10 @@ long findTag(const AcDbStub& stub, Range range, int code) {
 Arena& ArenaOf(AcDbStub& stub) {
     if (stub.db != nullptr)
         return stub.db->arena;
-    if (!stub.ownArena)
-        stub.ownArena = std::make_unique<Arena>();
-    return *stub.ownArena;
+    std::unique_ptr<Arena>& own = stub.extra().ownArena;
+    if (!own)
+        own = std::make_unique<Arena>();
+    return *own;
 }
 
 std::string_view Store(AcDbStub& stub, std::string_view raw) {
