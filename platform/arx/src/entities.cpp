@@ -434,31 +434,72 @@ Acad::ErrorStatus AcDbLine::transformBy(const AcGeMatrix3d& m) {
     return Acad::eOk;
 }
 
+namespace {
+
+// Centre, radius and normal live in the AcDbCircle subclass of both circles and arcs; the centre
+// is stored in the object plane.
+Range CircleRange(const AcDbStub& s) {
+    return subclassRange(s, "AcDbCircle");
+}
+
+AcGePoint3d CircleCenter(const AcDbStub& s) {
+    Range r = CircleRange(s);
+    return OcsToWcs(NormalOf(s, r), GetPoint(s, r, 10));
+}
+
+void SetCircleCenter(AcDbStub& s, const AcGePoint3d& c) {
+    Range r = CircleRange(s);
+    SetPoint(s, r, 10, WcsToOcs(NormalOf(s, r), c));
+}
+
+double CircleRadius(const AcDbStub& s) {
+    return GetReal(s, CircleRange(s), 40, 0);
+}
+
+void SetCircleRadius(AcDbStub& s, double radius) {
+    SetReal(s, CircleRange(s), 40, radius, 10);
+}
+
+AcGeVector3d CircleNormal(const AcDbStub& s) {
+    return NormalOf(s, CircleRange(s));
+}
+
+// A new normal, the centre kept where it is in the world.
+void SetCircleNormal(AcDbStub& s, const AcGeVector3d& n) {
+    AcGePoint3d c = CircleCenter(s);
+    SetNormalTag(s, CircleRange(s), n.normal());
+    SetCircleCenter(s, c);
+}
+
+// A new circle's or arc's centre, normal and radius.
+void InitCircle(AcDbStub& s, const AcGePoint3d& center, const AcGeVector3d& normal, double radius) {
+    SetNormalTag(s, CircleRange(s), normal.normal());
+    SetCircleCenter(s, center);
+    SetCircleRadius(s, radius);
+}
+
+}  // namespace
+
 AcDbCircle::AcDbCircle() : AcDbCircle(AcGePoint3d::kOrigin, AcGeVector3d::kZAxis, 0) {}
 
 AcDbCircle::AcDbCircle(const AcGePoint3d& center, const AcGeVector3d& normal, double radius)
     : AcDbEntity("CIRCLE", {{100, "AcDbEntity"}, {8, "0"}, {100, "AcDbCircle"}}) {
-    Range r = subclassRange(*stub(), "AcDbCircle");
-    SetPoint(*stub(), r, 10, WcsToOcs(normal.normal(), center));
-    SetReal(*stub(), subclassRange(*stub(), "AcDbCircle"), 40, radius);
-    SetNormalTag(*stub(), subclassRange(*stub(), "AcDbCircle"), normal.normal());
+    InitCircle(*stub(), center, normal, radius);
 }
 
 AcGePoint3d AcDbCircle::center() const {
-    Range r = subclassRange(*stub(), "AcDbCircle");
-    return OcsToWcs(NormalOf(*stub(), r), GetPoint(*stub(), r, 10));
+    return CircleCenter(*stub());
 }
 
 Acad::ErrorStatus AcDbCircle::setCenter(const AcGePoint3d& c) {
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    Range r = subclassRange(*stub(), "AcDbCircle");
-    SetPoint(*stub(), r, 10, WcsToOcs(NormalOf(*stub(), r), c));
+    SetCircleCenter(*stub(), c);
     return Acad::eOk;
 }
 
 double AcDbCircle::radius() const {
-    return GetReal(*stub(), subclassRange(*stub(), "AcDbCircle"), 40, 0);
+    return CircleRadius(*stub());
 }
 
 Acad::ErrorStatus AcDbCircle::setRadius(double radius) {
@@ -466,12 +507,12 @@ Acad::ErrorStatus AcDbCircle::setRadius(double radius) {
         return Acad::eInvalidInput;
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    SetReal(*stub(), subclassRange(*stub(), "AcDbCircle"), 40, radius, 10);
+    SetCircleRadius(*stub(), radius);
     return Acad::eOk;
 }
 
 AcGeVector3d AcDbCircle::normal() const {
-    return NormalOf(*stub(), subclassRange(*stub(), "AcDbCircle"));
+    return CircleNormal(*stub());
 }
 
 Acad::ErrorStatus AcDbCircle::setNormal(const AcGeVector3d& n) {
@@ -479,9 +520,8 @@ Acad::ErrorStatus AcDbCircle::setNormal(const AcGeVector3d& n) {
         return Acad::eInvalidNormal;
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    AcGePoint3d c = center();
-    SetNormalTag(*stub(), subclassRange(*stub(), "AcDbCircle"), n.normal());
-    return setCenter(c);
+    SetCircleNormal(*stub(), n);
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCircle::extentsUnder(const AcGeMatrix3d& m, AcDbExtents& ext) const {
@@ -530,10 +570,7 @@ AcDbArc::AcDbArc(const AcGePoint3d& center, double radius, double startAngle, do
 AcDbArc::AcDbArc(const AcGePoint3d& center, const AcGeVector3d& normal, double radius,
                  double startAngle, double endAngle)
     : AcDbEntity("ARC", {{100, "AcDbEntity"}, {8, "0"}, {100, "AcDbCircle"}}) {
-    Range r = subclassRange(*stub(), "AcDbCircle");
-    SetPoint(*stub(), r, 10, WcsToOcs(normal.normal(), center));
-    SetReal(*stub(), subclassRange(*stub(), "AcDbCircle"), 40, radius);
-    SetNormalTag(*stub(), subclassRange(*stub(), "AcDbCircle"), normal.normal());
+    InitCircle(*stub(), center, normal, radius);
     std::string_view marker = Store(*stub(), "AcDbArc");
     stub()->tags.push_back(Tag{100, static_cast<std::uint32_t>(marker.size()), marker.data()});
     setStartAngle(startAngle);
@@ -541,20 +578,18 @@ AcDbArc::AcDbArc(const AcGePoint3d& center, const AcGeVector3d& normal, double r
 }
 
 AcGePoint3d AcDbArc::center() const {
-    Range r = subclassRange(*stub(), "AcDbCircle");
-    return OcsToWcs(NormalOf(*stub(), r), GetPoint(*stub(), r, 10));
+    return CircleCenter(*stub());
 }
 
 Acad::ErrorStatus AcDbArc::setCenter(const AcGePoint3d& c) {
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    Range r = subclassRange(*stub(), "AcDbCircle");
-    SetPoint(*stub(), r, 10, WcsToOcs(NormalOf(*stub(), r), c));
+    SetCircleCenter(*stub(), c);
     return Acad::eOk;
 }
 
 double AcDbArc::radius() const {
-    return GetReal(*stub(), subclassRange(*stub(), "AcDbCircle"), 40, 0);
+    return CircleRadius(*stub());
 }
 
 Acad::ErrorStatus AcDbArc::setRadius(double radius) {
@@ -562,7 +597,7 @@ Acad::ErrorStatus AcDbArc::setRadius(double radius) {
         return Acad::eInvalidInput;
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    SetReal(*stub(), subclassRange(*stub(), "AcDbCircle"), 40, radius, 10);
+    SetCircleRadius(*stub(), radius);
     return Acad::eOk;
 }
 
@@ -596,7 +631,7 @@ Acad::ErrorStatus AcDbArc::setEndAngle(double angle) {
 }
 
 AcGeVector3d AcDbArc::normal() const {
-    return NormalOf(*stub(), subclassRange(*stub(), "AcDbCircle"));
+    return CircleNormal(*stub());
 }
 
 Acad::ErrorStatus AcDbArc::setNormal(const AcGeVector3d& n) {
@@ -604,9 +639,8 @@ Acad::ErrorStatus AcDbArc::setNormal(const AcGeVector3d& n) {
         return Acad::eInvalidNormal;
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
         return es;
-    AcGePoint3d c = center();
-    SetNormalTag(*stub(), subclassRange(*stub(), "AcDbCircle"), n.normal());
-    return setCenter(c);
+    SetCircleNormal(*stub(), n);
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbArc::extentsUnder(const AcGeMatrix3d& m, AcDbExtents& ext) const {

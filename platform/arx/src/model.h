@@ -260,6 +260,8 @@ std::string_view Trimmed(std::string_view raw);
 double ParseReal(std::string_view raw, double fallback = 0);
 long long ParseInt(std::string_view raw, long long fallback = 0);
 std::optional<std::uint64_t> ParseHandle(std::string_view raw);
+/// The value of a hexadecimal digit, -1 for another character.
+int HexDigit(char c);
 std::string FormatReal(double value);
 std::string FormatInt(long long value);
 std::string FormatHandle(std::uint64_t handle);

@@ -1,6 +1,7 @@
 // Objects: the class of each stored object, opening and closing with the host's rules, erasing,
 // and extended data.
 
+#include <algorithm>
 #include <cstring>
 
 #include "model.h"
@@ -286,20 +287,6 @@ AcDbObjectId AcDbObject::extensionDictionary() const {
 
 // --- extended data -------------------------------------------------------------------------------
 
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
-}
-
-}  // namespace
-
 resbuf* AcDbObject::xData(const ACHAR* appName) const {
     const AcDbStub& s = *m_stub;
     const TextCodec& codec = CodecOf(s);
@@ -345,8 +332,8 @@ resbuf* AcDbObject::xData(const ACHAR* appName) const {
             rb->resval.rbinary.clen = static_cast<short>(n);
             rb->resval.rbinary.buf = static_cast<char*>(std::malloc(n ? n : 1));
             for (std::size_t k = 0; k < n; ++k)
-                rb->resval.rbinary.buf[k] =
-                    static_cast<char>(HexValue(hex[2 * k]) * 16 + HexValue(hex[2 * k + 1]));
+                rb->resval.rbinary.buf[k] = static_cast<char>(
+                    std::max(HexDigit(hex[2 * k]), 0) * 16 + std::max(HexDigit(hex[2 * k + 1]), 0));
             append(rb);
         } else if (c >= 1000 && c <= 1009) {
             resbuf* rb = acutNewRb(c);

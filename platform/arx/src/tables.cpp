@@ -342,47 +342,42 @@ AcDbRegAppTableRecord::AcDbRegAppTableRecord()
 
 // --- iterators -----------------------------------------------------------------------------------
 
-namespace {
-
-template <class Ids>
-void SkipErased(const Ids& ids, std::ptrdiff_t& index, bool forward) {
-    auto n = static_cast<std::ptrdiff_t>(ids.size());
-    while (index >= 0 && index < n && ids[static_cast<std::size_t>(index)].isErased())
-        index += forward ? 1 : -1;
-}
-
-}  // namespace
-
-AcDbSymbolTableIterator::AcDbSymbolTableIterator(std::vector<AcDbObjectId> ids, bool atBeginning,
-                                                 bool skipErased)
+AcDbIdListIterator::AcDbIdListIterator(std::vector<AcDbObjectId> ids, bool atBeginning,
+                                       bool skipErased)
     : m_ids(std::move(ids)) {
     start(atBeginning, skipErased);
 }
 
-void AcDbSymbolTableIterator::start(bool atBeginning, bool skipErased) {
-    m_skipErased = skipErased;
-    m_index = atBeginning ? 0 : static_cast<std::ptrdiff_t>(m_ids.size()) - 1;
-    if (m_skipErased)
-        SkipErased(m_ids, m_index, atBeginning);
+void AcDbIdListIterator::skip(bool forward) {
+    while (!done() && m_ids[static_cast<std::size_t>(m_index)].isErased())
+        m_index += forward ? 1 : -1;
 }
 
-bool AcDbSymbolTableIterator::done() const {
+void AcDbIdListIterator::start(bool atBeginning, bool skipErased) {
+    m_index = atBeginning ? 0 : static_cast<std::ptrdiff_t>(m_ids.size()) - 1;
+    if (skipErased)
+        skip(atBeginning);
+}
+
+bool AcDbIdListIterator::done() const {
     return m_index < 0 || m_index >= static_cast<std::ptrdiff_t>(m_ids.size());
 }
 
-void AcDbSymbolTableIterator::step(bool forward, bool skipErased) {
+void AcDbIdListIterator::step(bool forward, bool skipErased) {
     if (done())
         return;
     m_index += forward ? 1 : -1;
     if (skipErased)
-        SkipErased(m_ids, m_index, forward);
+        skip(forward);
+}
+
+AcDbObjectId AcDbIdListIterator::current() const {
+    return done() ? AcDbObjectId() : m_ids[static_cast<std::size_t>(m_index)];
 }
 
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
-    if (done())
-        return Acad::eInvalidIndex;
-    id = m_ids[static_cast<std::size_t>(m_index)];
-    return Acad::eOk;
+    id = current();
+    return id.isNull() ? Acad::eInvalidIndex : Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& record,
@@ -390,39 +385,12 @@ Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& rec
     record = nullptr;
     if (done())
         return Acad::eInvalidIndex;
-    return acdbOpenObject(record, m_ids[static_cast<std::size_t>(m_index)], mode, openErased);
-}
-
-AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(std::vector<AcDbObjectId> ids,
-                                                           bool atBeginning, bool skipErased)
-    : m_ids(std::move(ids)) {
-    start(atBeginning, skipErased);
-}
-
-void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipErased) {
-    m_skipErased = skipErased;
-    m_index = atBeginning ? 0 : static_cast<std::ptrdiff_t>(m_ids.size()) - 1;
-    if (m_skipErased)
-        SkipErased(m_ids, m_index, atBeginning);
-}
-
-bool AcDbBlockTableRecordIterator::done() const {
-    return m_index < 0 || m_index >= static_cast<std::ptrdiff_t>(m_ids.size());
-}
-
-void AcDbBlockTableRecordIterator::step(bool forward, bool skipErased) {
-    if (done())
-        return;
-    m_index += forward ? 1 : -1;
-    if (skipErased)
-        SkipErased(m_ids, m_index, forward);
+    return acdbOpenObject(record, current(), mode, openErased);
 }
 
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& id) const {
-    if (done())
-        return Acad::eInvalidIndex;
-    id = m_ids[static_cast<std::size_t>(m_index)];
-    return Acad::eOk;
+    id = current();
+    return id.isNull() ? Acad::eInvalidIndex : Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& entity, AcDb::OpenMode mode,
@@ -430,7 +398,7 @@ Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& entity, A
     entity = nullptr;
     if (done())
         return Acad::eInvalidIndex;
-    return acdbOpenObject(entity, m_ids[static_cast<std::size_t>(m_index)], mode, openErased);
+    return acdbOpenObject(entity, current(), mode, openErased);
 }
 
 // --- tables --------------------------------------------------------------------------------------

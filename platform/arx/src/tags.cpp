@@ -92,16 +92,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
     return n;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool Hex4(std::string_view s, std::size_t i, unsigned& value) {
     if (i + 4 > s.size())
         return false;
@@ -394,6 +384,16 @@ long long ParseInt(std::string_view raw, long long fallback) {
         return fallback;
     }
     return value;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 std::optional<std::uint64_t> ParseHandle(std::string_view raw) {

@@ -677,23 +677,32 @@ protected:
     friend struct AcDbObjectFactory;
 };
 
-class AcDbSymbolTableIterator {
+/// Walks a list of ids, passing over erased objects unless told not to.
+class AcDbIdListIterator {
 public:
-    explicit AcDbSymbolTableIterator(std::vector<AcDbObjectId> ids, bool atBeginning,
-                                     bool skipErased);
     void start(bool atBeginning = true, bool skipErased = true);
     bool done() const;
     void step(bool forward = true, bool skipErased = true);
+
+protected:
+    AcDbIdListIterator(std::vector<AcDbObjectId> ids, bool atBeginning, bool skipErased);
+    /// The current id, or null when done.
+    AcDbObjectId current() const;
+
+private:
+    void skip(bool forward);
+    std::vector<AcDbObjectId> m_ids;
+    std::ptrdiff_t m_index = 0;
+};
+
+class AcDbSymbolTableIterator : public AcDbIdListIterator {
+public:
+    AcDbSymbolTableIterator(std::vector<AcDbObjectId> ids, bool atBeginning, bool skipErased)
+        : AcDbIdListIterator(std::move(ids), atBeginning, skipErased) {}
     Acad::ErrorStatus getRecordId(AcDbObjectId& id) const;
     Acad::ErrorStatus getRecord(AcDbSymbolTableRecord*& record,
                                 AcDb::OpenMode mode = AcDb::kForRead,
                                 bool openErased = false) const;
-
-protected:
-    void skip(bool forward);
-    std::vector<AcDbObjectId> m_ids;
-    std::ptrdiff_t m_index = 0;
-    bool m_skipErased = true;
 };
 
 /// A symbol-table iterator that opens records of one class.
@@ -797,21 +806,13 @@ protected:
     friend struct AcDbObjectFactory;
 };
 
-class AcDbBlockTableRecordIterator {
+class AcDbBlockTableRecordIterator : public AcDbIdListIterator {
 public:
-    AcDbBlockTableRecordIterator(std::vector<AcDbObjectId> ids, bool atBeginning, bool skipErased);
-    void start(bool atBeginning = true, bool skipErased = true);
-    bool done() const;
-    void step(bool forward = true, bool skipErased = true);
+    AcDbBlockTableRecordIterator(std::vector<AcDbObjectId> ids, bool atBeginning, bool skipErased)
+        : AcDbIdListIterator(std::move(ids), atBeginning, skipErased) {}
     Acad::ErrorStatus getEntityId(AcDbObjectId& id) const;
     Acad::ErrorStatus getEntity(AcDbEntity*& entity, AcDb::OpenMode mode = AcDb::kForRead,
                                 bool openErased = false) const;
-
-private:
-    void skip(bool forward);
-    std::vector<AcDbObjectId> m_ids;
-    std::ptrdiff_t m_index = 0;
-    bool m_skipErased = true;
 };
 
 class AcDbLayerTableRecord : public AcDbSymbolTableRecord {
