@@ -1,6 +1,8 @@
 // Entities: common properties, the modelled entity types, their extents and transformations.
 
+#include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "model.h"
 
@@ -123,21 +125,45 @@ AcGePoint3d BasePoint(const AcDbStub* record) {
     return GetPoint(*record->block()->begin, dataRange(*record->block()->begin), 10);
 }
 
+// One measurement through nested blocks: the blocks being expanded (a block that contains a
+// reference to itself, directly or not, is not expanded again) and a budget of entities, so
+// that deeply nested references that multiply end in bounded time.
+struct Expansion {
+    std::vector<const AcDbStub*> path;
+    std::size_t budget = 1'000'000;
+    std::unordered_map<std::string_view, const AcDbStub*> records;  // by the reference's name
+
+    const AcDbStub* recordOf(const AcDbStub& insert) {
+        std::string_view name = GetRaw(insert, dataRange(insert), 2);
+        auto it = records.find(name);
+        if (it != records.end())
+            return it->second;
+        const AcDbStub* record = BlockRecordOf(insert);
+        records.emplace(name, record);
+        return record;
+    }
+};
+
+// Block coordinates to world coordinates for a reference to `record`.
+AcGeMatrix3d BlockTransform(const AcDbBlockReference& ref, const AcDbStub* record);
+
 // Extents of the entities of a block record under `m`, nested references included.
-void BlockExtents(const AcDbStub* record, const AcGeMatrix3d& m, AcDbExtents& ext, int depth);
+void BlockExtents(const AcDbStub* record, const AcGeMatrix3d& m, AcDbExtents& ext,
+                  Expansion& expansion);
 
 // Extents of any stored entity under `m` (modelled or not).
-void StubExtents(AcDbStub* s, const AcGeMatrix3d& m, AcDbExtents& ext, int depth) {
-    if (s->erased || depth > 32)
+void StubExtents(AcDbStub* s, const AcGeMatrix3d& m, AcDbExtents& ext, Expansion& expansion) {
+    if (s->erased || expansion.budget == 0)
         return;
+    --expansion.budget;
     auto* entity = AcDbEntity::cast(ObjectOf(s));
     if (entity == nullptr)
         return;
     if (auto* ref = AcDbBlockReference::cast(entity)) {
-        AcGeMatrix3d bt = m * ref->blockTransform();
-        BlockExtents(BlockRecordOf(*s), bt, ext, depth + 1);
+        const AcDbStub* record = expansion.recordOf(*s);
+        BlockExtents(record, m * BlockTransform(*ref, record), ext, expansion);
         for (AcDbStub* child : s->children())
-            StubExtents(child, m, ext, depth + 1);
+            StubExtents(child, m, ext, expansion);
         return;
     }
     AcDbExtents one;
@@ -145,11 +171,16 @@ void StubExtents(AcDbStub* s, const AcGeMatrix3d& m, AcDbExtents& ext, int depth
         ext.addExt(one);
 }
 
-void BlockExtents(const AcDbStub* record, const AcGeMatrix3d& m, AcDbExtents& ext, int depth) {
-    if (record == nullptr || record->block() == nullptr || depth > 32)
+void BlockExtents(const AcDbStub* record, const AcGeMatrix3d& m, AcDbExtents& ext,
+                  Expansion& expansion) {
+    if (record == nullptr || record->block() == nullptr)
         return;
+    if (std::find(expansion.path.begin(), expansion.path.end(), record) != expansion.path.end())
+        return;  // a block inside itself
+    expansion.path.push_back(record);
     for (AcDbStub* e : record->block()->entities)
-        StubExtents(e, m, ext, depth);
+        StubExtents(e, m, ext, expansion);
+    expansion.path.pop_back();
 }
 
 // The transformation of a text-like entity (TEXT, ATTRIB, ATTDEF) in place.
@@ -368,7 +399,8 @@ Acad::ErrorStatus AcDbEntity::extentsUnder(const AcGeMatrix3d& m, AcDbExtents& e
     } else if (t == "DIMENSION") {
         if (s.db != nullptr) {
             std::string name = GetText(s, r, 2);
-            BlockExtents(s.db->tableRecord("BLOCK_RECORD", name), m, ext, 1);
+            Expansion expansion;
+            BlockExtents(s.db->tableRecord("BLOCK_RECORD", name), m, ext, expansion);
         }
     } else {
         return Acad::eInvalidExtents;
@@ -1636,12 +1668,20 @@ Acad::ErrorStatus AcDbBlockReference::setScaleFactors(const AcGeScale3d& s) {
     return Acad::eOk;
 }
 
+namespace {
+
+AcGeMatrix3d BlockTransform(const AcDbBlockReference& ref, const AcDbStub* record) {
+    return AcGeMatrix3d::translation(ref.position().asVector()) *
+           AcGeMatrix3d::planeToWorld(ref.normal()) *
+           AcGeMatrix3d::rotation(ref.rotation(), AcGeVector3d::kZAxis) *
+           AcGeMatrix3d::scaling(ref.scaleFactors()) *
+           AcGeMatrix3d::translation(-BasePoint(record).asVector());
+}
+
+}  // namespace
+
 AcGeMatrix3d AcDbBlockReference::blockTransform() const {
-    AcGeScale3d s = scaleFactors();
-    AcGePoint3d base = BasePoint(BlockRecordOf(*stub()));
-    return AcGeMatrix3d::translation(position().asVector()) * AcGeMatrix3d::planeToWorld(normal()) *
-           AcGeMatrix3d::rotation(rotation(), AcGeVector3d::kZAxis) * AcGeMatrix3d::scaling(s) *
-           AcGeMatrix3d::translation(-base.asVector());
+    return BlockTransform(*this, BlockRecordOf(*stub()));
 }
 
 AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {
@@ -1705,7 +1745,8 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
 }
 
 Acad::ErrorStatus AcDbBlockReference::extentsUnder(const AcGeMatrix3d& m, AcDbExtents& ext) const {
-    StubExtents(stub(), m, ext, 0);
+    Expansion expansion;
+    StubExtents(stub(), m, ext, expansion);
     return ext.isEmpty() ? Acad::eInvalidExtents : Acad::eOk;
 }
 

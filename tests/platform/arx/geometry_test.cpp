@@ -291,3 +291,21 @@ TEST(ArxExtents, UnmodelledEntitiesThatHaveExtents) {
     }
     EXPECT_GE(measured, 10);
 }
+
+// Blocks whose references multiply at every level end in bounded time.
+TEST(ArxExtents, MultiplyingNestedReferencesEnd) {
+    AcDbDatabase db;
+    AcDbObjectId below = NewBlock(db, "LEVEL0");
+    Append(db, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0)), below);
+    for (int level = 1; level <= 30; ++level) {
+        AcDbObjectId block = NewBlock(db, ("LEVEL" + std::to_string(level)).c_str());
+        Append(db, new AcDbBlockReference(AcGePoint3d(0, 0, 0), below), block);
+        Append(db, new AcDbBlockReference(AcGePoint3d(0, 1, 0), below), block);
+        below = block;
+    }
+    AcDbObjectId refId = Append(db, new AcDbBlockReference(AcGePoint3d(0, 0, 0), below));
+    Opened<AcDbBlockReference> ref(refId, AcDb::kForRead);
+    AcDbExtents e;
+    EXPECT_EQ(ref->getGeomExtents(e), Acad::eOk);
+    EXPECT_NEAR(e.minPoint().x, 0, 1e-9);
+}
