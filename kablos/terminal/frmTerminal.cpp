@@ -256,7 +256,7 @@ void frmTerminal::resizeEvent(QResizeEvent* event) {
 
 void frmTerminal::layoutClientArea() {
     QWidget* client = centralWidget();
-    const int twipsPerPixel = std::max(1, 1440 / std::max(1, logicalDpiX()));
+    const int twipsPerPixel = TwipsPerPixel();
     auto px = [twipsPerPixel](int twips) { return twips / twipsPerPixel; };
     const int windowWidth = width() * twipsPerPixel;
     const int windowHeight = height() * twipsPerPixel;
@@ -410,13 +410,20 @@ void frmTerminal::FillDataSetGrid() {
     DataSetRows rows = BuildDataSetGrid(m_casting, wtkFlag);
     m_setRowIndex = std::move(rows.setIndex);
     m_setModel.setGrid(std::move(rows.grid));
-    const int twipsPerPixel = std::max(1, 1440 / std::max(1, logicalDpiX()));
-    for (std::size_t i = 0; i < m_setModel.grid().widths.size(); ++i) {
-        m_FlGrid->setColumnWidth(static_cast<int>(i), m_setModel.grid().widths[i] / twipsPerPixel);
-    }
+    SetColumnWidths(m_FlGrid, m_setModel.grid());
     m_wireView = false;
     m_Grid1->hide();
     m_FlGrid->show();
+}
+
+int frmTerminal::TwipsPerPixel() const {
+    return std::max(1, 1440 / std::max(1, logicalDpiX()));
+}
+
+void frmTerminal::SetColumnWidths(QTableView* view, const TextGrid& grid) {
+    for (std::size_t i = 0; i < grid.widths.size(); ++i) {
+        view->setColumnWidth(static_cast<int>(i), grid.widths[i] / TwipsPerPixel());
+    }
 }
 
 void frmTerminal::SelectRow(QTableView* grid, std::optional<int> row) {
@@ -453,10 +460,7 @@ void frmTerminal::OpenDataSet(int row) {
         m_procEndFlg[i] = grid.green[i] ? 1 : 0;
     std::optional<int> cursor = FirstNotDone(grid.green);
     m_wireModel.setGrid(std::move(grid));
-    const int twipsPerPixel = std::max(1, 1440 / std::max(1, logicalDpiX()));
-    for (std::size_t i = 0; i < m_wireModel.grid().widths.size(); ++i) {
-        m_Grid1->setColumnWidth(static_cast<int>(i), m_wireModel.grid().widths[i] / twipsPerPixel);
-    }
+    SetColumnWidths(m_Grid1, m_wireModel.grid());
     m_currentSet = *set;
     m_highlighted = -1;
     m_wireView = true;

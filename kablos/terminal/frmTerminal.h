@@ -113,6 +113,9 @@ private:
     QAction* addToolButton(const char* key, const QString& tip, QStyle::StandardPixmap icon);
     void FillDataSetGrid();
     void SelectRow(QTableView* grid, std::optional<int> row);
+    /// Twips (1/1440 inch) per pixel of the screen: the layout relations are given in twips.
+    int TwipsPerPixel() const;
+    void SetColumnWidths(QTableView* view, const TextGrid& grid);
     void WireGridAction();
 
     Session& m_session;

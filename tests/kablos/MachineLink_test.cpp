@@ -17,12 +17,6 @@ namespace {
 
 using namespace kablos::test;
 
-// What KABLOS sends for one ASCII command.
-std::string Wire(std::string_view command) {
-    return std::string("\x18   ") + command.front() + "   " + std::string(command.substr(1)) +
-           std::string(13, ' ') + "\r\n";
-}
-
 class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override {

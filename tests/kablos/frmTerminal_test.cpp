@@ -291,12 +291,6 @@ TEST_F(WindowTest, ThePortSettingsDialogShowsAndKeepsThePortValues) {
     EXPECT_TRUE(session->echo());
 }
 
-// What KABLOS sends for one ASCII command.
-std::string Wire(std::string_view command) {
-    return std::string("\x18   ") + command.front() + "   " + std::string(command.substr(1)) +
-           std::string(13, ' ') + "\r\n";
-}
-
 std::filesystem::path SampleCasting() {
     return std::filesystem::path(KABLOS_SAMPLES_DIR) / "casting.txt";
 }

@@ -140,6 +140,11 @@ void RecordingView::ShowPortState(bool open, const std::string& settings) {
     portStates.push_back((open ? "open " : "closed ") + settings);
 }
 
+std::string Wire(std::string_view command) {
+    return std::string("\x18   ") + command.front() + "   " + std::string(command.substr(1)) +
+           std::string(13, ' ') + "\r\n";
+}
+
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {

@@ -99,6 +99,10 @@ public:
     int endedWith = -1;
 };
 
+/// The bytes KABLOS sends for one ASCII command: CAN, three blanks, the first character, three
+/// blanks, the rest, thirteen blanks, CR LF.
+std::string Wire(std::string_view command);
+
 /// Processes Qt events until `done` holds or `limit` passes; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(5));
