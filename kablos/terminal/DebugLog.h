@@ -31,6 +31,11 @@ public:
 
     /// Marks the start of a job; "End" lines report the time since then.
     void setJobStart(std::chrono::system_clock::time_point when) { m_jobStart = when; }
+    /// A job starts now: marks its start and writes "Start".
+    void StartJob() {
+        m_jobStart = m_clock();
+        Write("Start");
+    }
 
     /// Appends one line: "Start," + time; "End," + time + "," + elapsed figure; otherwise
     /// text + "," + time. The time is "HH:MM:SS" local time. The elapsed figure is the time since

@@ -131,6 +131,7 @@ bool MachineLink::WaitDrainForSend() {
     }
     if (!WaitOutputDrained(kSendDrainLimit)) {
         m_cancelSend = true;
+        ++m_sendTimeouts;
         m_session.messenger().Warn("送信タイムアウト");
         return false;
     }
@@ -244,6 +245,33 @@ void MachineLink::CutterWrite(std::string_view wireKind, std::string_view wireSi
     WriteRegister(Reg::R0BE2, row->YBack);
 }
 
+std::string MachineLink::ReadWaiting() {
+    if (!m_port.isOpen())
+        return {};
+    const bool inReceive = m_inReceive;
+    m_inReceive = true;
+    QByteArray bytes = m_port.readWaiting();
+    m_inReceive = inReceive;
+    return common::FromCodePageLossy(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+bool MachineLink::Reopen(int commPort, const std::string& settings) {
+    (void)m_port.close();
+    const bool ok = m_port.setCommPort(commPort) && m_port.setSettings(settings) && m_port.open();
+    m_view.ShowPortState(m_port.isOpen(), m_port.settings());
+    return ok;
+}
+
+void MachineLink::SendCutterValues(std::string_view wireKind, std::string_view wireSize) {
+    m_registers.ClearCutter();
+    if (m_session.protocol() == ProtocolKind::Binary) {
+        CutterFrames(wireKind, wireSize);
+    } else {
+        CutterWrite(wireKind, wireSize);
+    }
+}
+
 // --- binary protocol ---
 
 bool MachineLink::SendFrame(const Frame& frame) {
@@ -283,7 +311,7 @@ void MachineLink::CutterFrames(std::string_view wireKind, std::string_view wireS
 
 // --- events ---
 
-void MachineLink::Complete() {
+void MachineLink::CompleteJob() {
     if (m_job.completed)
         return;
     m_job.completed = true;
@@ -314,13 +342,11 @@ void MachineLink::OnReceiveAscii() {
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     m_view.AppendTerminal(chunk);
 
-    if (m_job.jobRunning) {
-        m_job.answerText += chunk;
-        KeepTail(m_job.answerText, 4096);
-    }
+    m_job.answerText += chunk;
+    KeepTail(m_job.answerText, 4096);
     if (m_job.answerText.find("SC") != std::string::npos || m_session.runMode().DebugMode != 0) {
         if (!m_job.completed) {
-            Complete();
+            CompleteJob();
             m_view.DefaultPointer();
             m_job.statusText.clear();
         }
@@ -377,7 +403,7 @@ void MachineLink::OnReceiveBinary() {
 
 void MachineLink::OnCommEvent(CommEvent event) {
     if (m_session.runMode().DebugMode != 0 && m_job.startSent && !m_job.completed) {
-        Complete();
+        CompleteJob();
         m_job.startSent = false;
         m_view.DefaultPointer();
         m_job.statusText.clear();
@@ -408,6 +434,12 @@ void MachineLink::SendTyped(const std::string& text) {
     if (!m_port.isOpen() || text.empty())
         return;
     (void)m_port.write(Bytes(text));
+}
+
+void ApplyPortValues(SerialPort& port, const PortValues& values) {
+    (void)port.setCommPort(values.CommPort);
+    (void)port.setSettings(values.Settings);
+    (void)port.setHandshaking(values.Handshaking);
 }
 
 QString ShowData(QString box, const QString& text) {

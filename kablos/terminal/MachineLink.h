@@ -44,7 +44,6 @@ public:
 
 /// What the link and the processing job share.
 struct JobState {
-    bool jobRunning = false;
     /// A completion has been recorded for the running job (set while no job runs, so that a
     /// stray "SC" never completes a wire nobody started).
     bool completed = true;
@@ -97,6 +96,14 @@ public:
     bool ReadBackRequest(int variant);
     /// Writes the cutter values of the first cutter row of the wire kind and size.
     void CutterWrite(std::string_view wireKind, std::string_view wireSize);
+    /// Everything waiting on the line, read at once (also what the receive event has not yet
+    /// seen), as text; the receive handler does not run for it.
+    std::string ReadWaiting();
+    /// Closes the port and opens it again as port `commPort` with `settings`; false, with the
+    /// port closed, when it cannot be opened.
+    bool Reopen(int commPort, const std::string& settings);
+    /// How many ASCII sends have given up because the output did not drain in time.
+    int sendTimeouts() const { return m_sendTimeouts; }
 
     // --- binary protocol ---
 
@@ -109,7 +116,15 @@ public:
     /// cutter row of the wire kind and size.
     void CutterFrames(std::string_view wireKind, std::string_view wireSize);
 
+    /// The cutter values of a data set just opened, in the protocol in use: the cutter pairs
+    /// of the confirmation memory are forgotten first.
+    void SendCutterValues(std::string_view wireKind, std::string_view wireSize);
+
     // --- events ---
+
+    /// Records the completion of the running job and runs its completion steps, unless one is
+    /// recorded already.
+    void CompleteJob();
 
     /// The receive event: runs the handler of the protocol in use.
     void OnReceive();
@@ -136,7 +151,6 @@ private:
     void OnReceiveBinary();
     bool WaitDrainForSend();
     void ReportClosedPort();
-    void Complete();
     void Log(std::string_view text) { m_session.debugLog().Write(text); }
     bool Compare(Reg reg, int mode, std::string_view a, std::string_view b);
     const CutterRow* FindCutterRow(std::string_view wireKind, std::string_view wireSize) const;
@@ -151,9 +165,13 @@ private:
     bool m_portErrorShown = false;
     bool m_toggled = false;
     bool m_inReceive = false;
+    int m_sendTimeouts = 0;
     std::string m_previousChunk;
     std::array<QMetaObject::Connection, 3> m_connections;
 };
+
+/// Gives the port the per-user port values; a value the port refuses leaves the port's own.
+void ApplyPortValues(SerialPort& port, const PortValues& values);
 
 /// The terminal box after appending `text`: a box over 16000 characters first loses its first
 /// 4096; backspaces delete (one at the start deletes the box's last character); LF is dropped

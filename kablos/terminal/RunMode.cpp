@@ -1,5 +1,6 @@
 #include "RunMode.h"
 
+#include "common/numbers.h"
 #include "common/text.h"
 
 namespace kablos {
@@ -56,13 +57,42 @@ std::string WindowCaption(const RunMode& mode) {
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     ProgramOptions options;
     std::vector<std::string_view> rest;
-    for (const std::string& argument : arguments) {
+    // The value after an option that takes one; an error when there is none.
+    auto value = [&](std::size_t& i) -> std::optional<std::string> {
+        if (i + 1 >= arguments.size()) {
+            options.error = "missing value after " + arguments[i];
+            return std::nullopt;
+        }
+        return arguments[++i];
+    };
+    auto whole = [&](std::size_t& i, int lowest) -> std::optional<int> {
+        const std::string& name = arguments[i];
+        std::optional<std::string> text = value(i);
+        if (!text)
+            return std::nullopt;
+        std::optional<std::int32_t> number = common::ToInt32(*text);
+        if (!number || *number < lowest) {
+            options.error = "not a valid number after " + name + ": " + *text;
+            return std::nullopt;
+        }
+        return *number;
+    };
+    for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
         } else if (argument == "--check") {
             options.check = true;
+        } else if (argument == "--batch") {
+            if (std::optional<std::string> file = value(i))
+                options.batch = std::filesystem::path(*file);
+        } else if (argument == "--set") {
+            options.batchSet = whole(i, 1);
+        } else if (argument == "--timeout") {
+            if (std::optional<int> seconds = whole(i, 1))
+                options.batchTimeout = std::chrono::seconds(*seconds);
         } else if (argument.starts_with("--") && argument.size() > 2 &&
                    !(argument[2] == 'D' || argument[2] == 'd' || argument[2] == '-')) {
             // "--d2" is still the run-mode option (a repeated minus arms the scan again).
@@ -71,6 +101,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
             rest.push_back(argument);
         }
     }
+    if (options.error.empty() && !options.batch && (options.batchSet || options.batchTimeout))
+        options.error = "--set and --timeout go with --batch";
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (i > 0)
             options.commandLine += ' ';
@@ -81,6 +113,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 
 std::string_view UsageText() {
     return "Usage: kablos [/B] [-D|-d1|-d2|-d3] [--check] [--help] [--version]\n"
+           "       kablos [/B] [-D|-d1|-d2|-d3] --batch CASTING.txt [--set N] [--timeout S]\n"
            "\n"
            "NIVORA wire processing program: loads a casting data file and drives a wire\n"
            "cutting and stripping machine over a serial line.\n"
@@ -92,6 +125,14 @@ std::string_view UsageText() {
            "  --check     start without a window: load the settings as at start-up, print the\n"
            "              run mode and what was loaded, shut down in order and exit\n"
            "              (exit status 0 when all of it worked)\n"
+           "  --batch CASTING.txt\n"
+           "              process the wires of a casting data file without a window: start as\n"
+           "              the window does (settings, port and protocol from the per-user store),\n"
+           "              open the data sets, run the job for every wire that is not done, print\n"
+           "              one line per wire, shut down in order (the remaining-wire counters are\n"
+           "              saved); exit status 0 only when every wire is done\n"
+           "  --set N     only the N-th row of the data-set grid (default: every row in order)\n"
+           "  --timeout S give up on a wire S seconds after its job returns (default 20)\n"
            "  --help      show this text\n"
            "  --version   show the program's version\n"
            "\n"

@@ -8,6 +8,8 @@
 // start with "--", are taken out of the line first, so that neither their names nor their
 // arguments are ever scanned.
 
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,7 +44,10 @@ std::string WindowCaption(const RunMode& mode);
 struct ProgramOptions {
     bool help = false;
     bool version = false;
-    bool check = false;       ///< start without a window, report, shut down in order, exit
+    bool check = false;  ///< start without a window, report, shut down in order, exit
+    std::optional<std::filesystem::path> batch;        ///< --batch: the casting data to process
+    std::optional<int> batchSet;                       ///< --set: the data-set grid row, from 1
+    std::optional<std::chrono::seconds> batchTimeout;  ///< --timeout
     std::string commandLine;  ///< what remains, joined by blanks, for the run-mode scan
     std::string error;        ///< a malformed option, in words; empty when all is well
 };

@@ -243,6 +243,14 @@ QByteArray SerialPort::readAll() {
     return isOpen() ? m_port.readAll() : QByteArray();
 }
 
+QByteArray SerialPort::readWaiting() {
+    if (!isOpen())
+        return {};
+    while (m_port.waitForReadyRead(0)) {
+    }
+    return m_port.readAll();
+}
+
 void SerialPort::discardInput() {
     if (!isOpen())
         return;
@@ -279,6 +287,9 @@ void SerialPort::handleError(QSerialPort::SerialPortError error) {
             emit commEvent(CommEvent::FrameError);
             return;
         case QSerialPort::TimeoutError:
+        // A device without modem lines (a pseudo-terminal, some adapters) refuses the DTR
+        // pulse of the hang-up: nothing is wrong with the line.
+        case QSerialPort::UnsupportedOperationError:
             m_port.clearError();
             return;
         default:

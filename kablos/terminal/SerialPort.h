@@ -79,6 +79,9 @@ public:
     qint64 outBufferCount() const;
     /// Everything waiting in the input buffer.
     QByteArray readAll();
+    /// Everything waiting, including what the system holds that the receive event has not
+    /// reported yet (the receive signal may fire meanwhile).
+    QByteArray readWaiting();
     qint64 inBufferCount() const;
     /// Discards what waits in the input buffer.
     void discardInput();

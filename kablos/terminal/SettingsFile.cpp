@@ -61,6 +61,12 @@ bool Convert(std::string_view text, Int& target, std::optional<Int> (*convert)(s
 
 }  // namespace
 
+const StripEnvironment* EnvironmentInUse(const IniData& data) {
+    if (data.EnvNo < 0 || static_cast<std::size_t>(data.EnvNo) >= data.StripEnv.size())
+        return nullptr;
+    return &data.StripEnv[static_cast<std::size_t>(data.EnvNo)];
+}
+
 bool StripRow::IsComplete() const {
     return !TermType.empty() && !SizeFrom.empty() && !SizeTo.empty() && !StripLen.empty() &&
            !SemiLen.empty();

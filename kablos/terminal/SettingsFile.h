@@ -78,6 +78,9 @@ struct IniData {
     bool operator==(const IniData&) const = default;
 };
 
+/// The strip environment EnvNo names; nothing when it names none.
+const StripEnvironment* EnvironmentInUse(const IniData& data);
+
 /// Outcome of parsing the text of a settings file.
 struct IniParseResult {
     bool ok = true;

@@ -136,4 +136,20 @@ std::optional<int> FirstNotDone(const std::vector<bool>& done) {
     return std::nullopt;
 }
 
+std::optional<OpenedSet> OpenSet(const CastingData& data, const std::vector<std::string>& row) {
+    std::optional<int> set = FindSet(data, row);
+    if (!set || row.size() < 9)
+        return std::nullopt;
+    OpenedSet opened;
+    opened.set = *set;
+    opened.grid = BuildWireGrid(data, *set, row[8], &opened.wireIndex);
+    opened.procEndFlg.reserve(opened.grid.green.size());
+    for (bool done : opened.grid.green)
+        opened.procEndFlg.push_back(done ? 1 : 0);
+    opened.cursor = FirstNotDone(opened.grid.green);
+    opened.wireKind = row[6];
+    opened.wireSize = row[7];
+    return opened;
+}
+
 }  // namespace kablos

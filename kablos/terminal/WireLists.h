@@ -2,6 +2,7 @@
 
 // What the data-set grid and the wire grid show of the casting data, without widgets.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,5 +52,18 @@ TextGrid BuildWireGrid(const CastingData& data, int setIndex, const std::string&
 /// The first row that is not done, or nothing when all are (the cursor then stays on the
 /// header).
 std::optional<int> FirstNotDone(const std::vector<bool>& done);
+
+/// A data set opened in the wire grid.
+struct OpenedSet {
+    int set = -1;                          ///< the set's index in the casting data
+    TextGrid grid;                         ///< the wire grid
+    std::vector<int> wireIndex;            ///< wire record of each row
+    std::vector<std::int16_t> procEndFlg;  ///< per row: 1 when the wire is done
+    std::optional<int> cursor;             ///< first row not done
+    std::string wireKind;                  ///< the set row's "電線種別"
+    std::string wireSize;                  ///< the set row's "電線サイズ"
+};
+/// Opens the set of a data-set grid row (its cell texts): nothing when no set matches.
+std::optional<OpenedSet> OpenSet(const CastingData& data, const std::vector<std::string>& row);
 
 }  // namespace kablos

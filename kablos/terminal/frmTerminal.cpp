@@ -39,10 +39,7 @@ frmTerminal::frmTerminal(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session) {
     setObjectName("frmTerminal");
     // The per-user port values; one the port refuses leaves the port's own.
-    const PortValues& values = session.port();
-    (void)m_serial.setCommPort(values.CommPort);
-    (void)m_serial.setSettings(values.Settings);
-    (void)m_serial.setHandshaking(values.Handshaking);
+    ApplyPortValues(m_serial, session.port());
     m_link = std::make_unique<MachineLink>(session, m_serial, m_pump, *this);
     m_port = m_link.get();
     setWindowTitle(Q(WindowCaption(session.runMode())));
@@ -65,6 +62,8 @@ frmTerminal::frmTerminal(Session& session, QWidget* parent)
     m_Timer3 = new QTimer(this);
     m_Timer3->setObjectName("Timer3");
     m_Timer3->setInterval(3000);
+    m_job = std::make_unique<ProcessingJob>(session, *m_link, m_pump, *this);
+    connect(m_Timer3, &QTimer::timeout, this, [this] { m_job->Timer3Tick(); });
 
     ShowPortState(false, m_serial.settings());
     showWireLengths();
@@ -403,11 +402,8 @@ void frmTerminal::OpenCastingFile(const std::filesystem::path& path) {
 }
 
 void frmTerminal::FillDataSetGrid() {
-    const IniData& ini = m_session.ini();
-    const int wtkFlag = ini.EnvNo >= 0 && static_cast<std::size_t>(ini.EnvNo) < ini.StripEnv.size()
-                            ? ini.StripEnv[static_cast<std::size_t>(ini.EnvNo)].WtkFlag
-                            : 0;
-    DataSetRows rows = BuildDataSetGrid(m_casting, wtkFlag);
+    const StripEnvironment* environment = EnvironmentInUse(m_session.ini());
+    DataSetRows rows = BuildDataSetGrid(m_casting, environment ? environment->WtkFlag : 0);
     m_setRowIndex = std::move(rows.setIndex);
     m_setModel.setGrid(std::move(rows.grid));
     SetColumnWidths(m_FlGrid, m_setModel.grid());
@@ -445,43 +441,148 @@ void frmTerminal::OpenDataSet(int row) {
     }
     if (m_link->NeedsOpening())
         m_link->TogglePort();
-    const std::vector<std::string> cells = m_setModel.rowTexts(row);
-    std::optional<int> set = FindSet(m_casting, cells);
-    if (!set) {
+    std::optional<OpenedSet> opened = OpenSet(m_casting, m_setModel.rowTexts(row));
+    if (!opened) {
         messenger.Warn("指定データがありません");
         return;
     }
     setWindowTitle(
-        Q(SetCaption(m_casting.sets[static_cast<std::size_t>(*set)], m_session.runMode())));
+        Q(SetCaption(m_casting.sets[static_cast<std::size_t>(opened->set)], m_session.runMode())));
 
-    TextGrid grid = BuildWireGrid(m_casting, *set, cells[8], &m_wireRowIndex);
-    m_procEndFlg.assign(grid.green.size(), 0);
-    for (std::size_t i = 0; i < grid.green.size(); ++i)
-        m_procEndFlg[i] = grid.green[i] ? 1 : 0;
-    std::optional<int> cursor = FirstNotDone(grid.green);
-    m_wireModel.setGrid(std::move(grid));
+    m_procEndFlg = std::move(opened->procEndFlg);
+    m_wireRowIndex = std::move(opened->wireIndex);
+    m_wireModel.setGrid(std::move(opened->grid));
     SetColumnWidths(m_Grid1, m_wireModel.grid());
-    m_currentSet = *set;
+    m_currentSet = opened->set;
+    m_setWireSize = opened->wireSize;
     m_highlighted = -1;
     m_wireView = true;
     m_FlGrid->hide();
     m_Grid1->show();
-    SelectRow(m_Grid1, cursor);
+    SelectRow(m_Grid1, opened->cursor);
     m_Grid1->setFocus();
 
-    m_link->registers().ClearCutter();
-    if (m_session.protocol() == ProtocolKind::Binary) {
-        m_link->CutterFrames(cells[6], cells[7]);
-    } else {
-        m_link->CutterWrite(cells[6], cells[7]);
-    }
+    m_link->SendCutterValues(opened->wireKind, opened->wireSize);
 }
 
 void frmTerminal::WireGridAction() {
     m_link->ResetPortErrorShown();
-    if (m_jobStart)
+    if (m_jobStart) {
         m_jobStart();
+    } else {
+        m_job->Start();
+    }
     DefaultPointer();
+}
+
+// --- the processing job's view ---
+
+bool frmTerminal::JobShown() const {
+    return !m_SendMsgText->isHidden();
+}
+
+void frmTerminal::ShowJob(bool running) {
+    m_SendMsgText->setVisible(running);
+    for (const char* name : {"mnuFile", "mnuPort", "mnuOption", "mnuHelp"}) {
+        if (auto* menu = menuBar()->findChild<QMenu*>(name))
+            menu->menuAction()->setEnabled(!running);
+    }
+    for (QAction* action : menuBar()->actions()) {
+        if (action->objectName() == "mnuChgin")
+            action->setEnabled(!running);
+    }
+    m_tbrToolBar->setEnabled(!running);
+}
+
+void frmTerminal::BusyPointer() {
+    if (QApplication::overrideCursor() == nullptr)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+std::string frmTerminal::Caption() const {
+    return windowTitle().toStdString();
+}
+
+int frmTerminal::WireColumnCount() const {
+    return m_wireModel.columnCount();
+}
+
+int frmTerminal::WireRowCount() const {
+    return m_wireModel.rowCount();
+}
+
+std::optional<int> frmTerminal::CurrentWireRow() const {
+    const QModelIndex current = m_Grid1->currentIndex();
+    if (!current.isValid())
+        return std::nullopt;
+    return current.row();
+}
+
+std::string frmTerminal::WireCell(int row, int column) const {
+    const std::vector<std::string> cells = m_wireModel.rowTexts(row);
+    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
+                                                           : std::string();
+}
+
+std::string frmTerminal::SetWireSize() const {
+    return m_setWireSize;
+}
+
+void frmTerminal::MarkWireDone(int row) {
+    m_wireModel.setRowColour(row, TextGridModel::Green());
+    if (static_cast<std::size_t>(row) < m_procEndFlg.size())
+        m_procEndFlg[static_cast<std::size_t>(row)] = 1;
+}
+
+int frmTerminal::TopWireRow() const {
+    const int top = m_Grid1->rowAt(0);
+    return top < 0 ? 0 : top;
+}
+
+int frmTerminal::LastVisibleWireRow() const {
+    const int bottom = m_Grid1->rowAt(m_Grid1->viewport()->height() - 1);
+    // Below the last row the viewport is empty: every row down to the last is visible.
+    return bottom < 0 ? m_wireModel.rowCount() - 1 : bottom;
+}
+
+void frmTerminal::ScrollWireRows(int rows) {
+    const int top = TopWireRow() + rows;
+    m_Grid1->scrollTo(m_wireModel.index(top, 0), QAbstractItemView::PositionAtTop);
+}
+
+void frmTerminal::SetCurrentWireRow(int row) {
+    m_Grid1->selectionModel()->setCurrentIndex(m_wireModel.index(row, 0),
+                                               QItemSelectionModel::NoUpdate);
+}
+
+void frmTerminal::SelectWireRow(int row) {
+    const int last = m_wireModel.columnCount() - 1;
+    m_Grid1->selectionModel()->setCurrentIndex(m_wireModel.index(row, 1),
+                                               QItemSelectionModel::NoUpdate);
+    m_Grid1->selectionModel()->select(
+        QItemSelection(m_wireModel.index(row, 1), m_wireModel.index(row, last)),
+        QItemSelectionModel::ClearAndSelect);
+}
+
+void frmTerminal::FocusWireGrid() {
+    const QModelIndex current = m_Grid1->currentIndex();
+    if (current.isValid()) {
+        m_Grid1->selectionModel()->setCurrentIndex(m_wireModel.index(current.row(), 0),
+                                                   QItemSelectionModel::NoUpdate);
+    }
+    m_Grid1->setFocus();
+}
+
+void frmTerminal::ShowWireLengths() {
+    showWireLengths();
+}
+
+void frmTerminal::SetTimer3(bool on) {
+    if (on) {
+        m_Timer3->start();
+    } else {
+        m_Timer3->stop();
+    }
 }
 
 void frmTerminal::mnuChgin_Click() {

@@ -14,6 +14,7 @@
 
 #include "EventPump.h"
 #include "MachineLink.h"
+#include "ProcessingJob.h"
 #include "SerialPort.h"
 #include "Session.h"
 #include "TextGridModel.h"
@@ -30,7 +31,7 @@ class QToolButton;
 
 namespace kablos {
 
-class frmTerminal : public QMainWindow, public LinkView {
+class frmTerminal : public QMainWindow, public LinkView, public JobView {
     Q_OBJECT
 public:
     /// `session` has been started (Session::Start) and outlives the window. The serial port
@@ -53,6 +54,29 @@ public:
     void DefaultPointer() override;
     void EndProgram(int code) override;
 
+    // JobView
+    bool JobShown() const override;
+    void ShowJob(bool running) override;
+    void BusyPointer() override;
+    std::string Caption() const override;
+    int WireColumnCount() const override;
+    int WireRowCount() const override;
+    std::optional<int> CurrentWireRow() const override;
+    std::string WireCell(int row, int column) const override;
+    std::string SetWireSize() const override;
+    void MarkWireDone(int row) override;
+    int TopWireRow() const override;
+    int LastVisibleWireRow() const override;
+    void ScrollWireRows(int rows) override;
+    void SetCurrentWireRow(int row) override;
+    void SelectWireRow(int row) override;
+    void FocusWireGrid() override;
+    void ShowWireLengths() override;
+    void SetTimer3(bool on) override;
+
+    /// The processing job of the wire grid.
+    ProcessingJob& job() { return *m_job; }
+
     /// True while casting data is loaded (at least one data set).
     bool castingLoaded() const { return !m_casting.sets.empty(); }
     CastingData& casting() { return m_casting; }
@@ -70,7 +94,7 @@ public:
     void HighlightWireRow(int row);
     TextGridModel& setModel() { return m_setModel; }
     TextGridModel& wireModel() { return m_wireModel; }
-    /// The processing job of the wire grid's current row; set by the job module.
+    /// Puts another action in place of the processing job (tests).
     void setJobStart(std::function<void()> jobStart) { m_jobStart = std::move(jobStart); }
 
     /// The status-bar panel with the given key ("Status", "Settings", "ConnectTime", "CutWLen",
@@ -122,6 +146,7 @@ private:
     SerialPort m_serial;
     QtEventPump m_pump;
     std::unique_ptr<MachineLink> m_link;
+    std::unique_ptr<ProcessingJob> m_job;
     PortControl* m_port = nullptr;
     QString m_terminalText;
     bool m_wireView = false;  ///< the wire grid is the view (else the data-set grid)
@@ -131,6 +156,7 @@ private:
     std::vector<int> m_setRowIndex;   ///< set of each data-set grid row
     std::vector<int> m_wireRowIndex;  ///< wire record of each wire grid row
     int m_currentSet = -1;
+    std::string m_setWireSize;  ///< "電線サイズ" of the set in the wire grid
     std::vector<std::int16_t> m_procEndFlg;
     int m_highlighted = -1;
     std::function<void()> m_jobStart;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "BatchRun.h"
 #include "ConsoleMessenger.h"
 #include "QtMessenger.h"
 #include "Session.h"
@@ -65,6 +66,22 @@ int RunCheck(const ProgramOptions& options) {
     return outcome == ShutdownOutcome::Done ? 0 : 1;
 }
 
+// --batch: the processing job over a casting data file, without a window.
+int RunBatchMode(const ProgramOptions& options) {
+    ConsoleMessenger messenger(std::cerr);
+    Session session(messenger, UserDataPath, common::ExecutableFolder());
+    if (!session.Start(options.commandLine, UserStore::Read()))
+        return 1;
+    BatchOptions batch;
+    batch.casting = *options.batch;
+    batch.set = options.batchSet;
+    if (options.batchTimeout)
+        batch.timeout = *options.batchTimeout;
+    std::cout << "protocol: " << ProtocolName(session.protocol()) << ", port "
+              << session.port().CommPort << ", " << session.port().Settings << std::endl;
+    return RunBatch(session, batch, std::cout);
+}
+
 void NameApplication() {
     // The title is the application name of the per-user store and every message box's caption.
     QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle.data(), kAppTitle.size()));
@@ -88,10 +105,10 @@ int main(int argc, char** argv) {
         std::cout << frmAbout::VersionText().toStdString() << '\n';
         return 0;
     }
-    if (options.check) {
+    if (options.check || options.batch) {
         QCoreApplication app(argc, argv);
         NameApplication();
-        return RunCheck(options);
+        return options.batch ? RunBatchMode(options) : RunCheck(options);
     }
 
     QApplication app(argc, argv);
