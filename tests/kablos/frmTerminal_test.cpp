@@ -333,7 +333,8 @@ TEST_F(WindowTest, CastingFilesThatCannotBeUsedSaySo) {
 }
 
 TEST_F(WindowTest, OpeningADataSetShowsItsWiresAndSendsItsCutterValues) {
-    MachineSim machine;
+    // A machine that does not confirm the writes, so that the repeated diameter goes out again.
+    MachineSim machine({"--no-confirm"});
     ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
     auto session = start();
     frmTerminal window(*session);

@@ -37,6 +37,8 @@ constexpr const char* kUsage =
     "                           (answer \"?\" instead of finishing the wire), garbage (junk bytes\n"
     "                           before every answer), hangup (close the line, see --hangup-after)\n"
     "  --hangup-after N         with --fault hangup: close after N commands or frames (default 1)\n"
+    "  --no-confirm             ASCII: answer a register write with nothing (by default the\n"
+    "                           machine confirms every write with its read-back)\n"
     "  --verbose                describe every command on standard error\n";
 
 enum class Fault { None, Silent, Wrong, Question, Garbage, Hangup };
@@ -50,6 +52,7 @@ struct Options {
     Fault fault = Fault::None;
     int hangupAfter = 1;
     bool verbose = false;
+    bool noConfirm = false;
 };
 
 volatile std::sig_atomic_t gStop = 0;
@@ -109,6 +112,8 @@ Options Parse(int argc, char** argv) {
                 Usage(("unknown fault " + f).c_str());
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--no-confirm") {
+            options.noConfirm = true;
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             std::exit(0);
@@ -212,15 +217,11 @@ private:
                 std::strtoul(value.c_str(), nullptr, DecimalRegister(reg) ? 10 : 16);
             m_registers[reg] = static_cast<unsigned>(number);
             Say("write " + reg + " = " + std::to_string(number));
+            // The machine confirms every value it takes with its read-back.
+            if (!m_options.noConfirm)
+                ReadBack(reg);
         } else if (command.size() == 5 && command[0] == 'R') {
-            std::string reg = command.substr(1, 4);
-            unsigned value = m_registers.count(reg) ? m_registers[reg] : 0;
-            if (m_options.fault == Fault::Wrong)
-                ++value;
-            char answer[32];
-            std::snprintf(answer, sizeof answer, "R%s%04X\r\n", reg.c_str(), value);
-            Say("read " + reg + " -> " + std::string(answer, std::strlen(answer) - 2));
-            Answer(answer, m_options.delayMs);
+            ReadBack(command.substr(1, 4));
         } else if (command == "G0001") {
             Say("start");
             Answer("G0001\r\n", m_options.delayMs);
@@ -229,6 +230,16 @@ private:
             Say("ignored " + command);
         }
         return true;
+    }
+
+    void ReadBack(const std::string& reg) {
+        unsigned value = m_registers.count(reg) ? m_registers[reg] : 0;
+        if (m_options.fault == Fault::Wrong)
+            ++value;
+        char answer[32];
+        std::snprintf(answer, sizeof answer, "R%s%04X\r\n", reg.c_str(), value);
+        Say("read " + reg + " -> " + std::string(answer, std::strlen(answer) - 2));
+        Answer(answer, m_options.delayMs);
     }
 
     bool ReceiveBinary(const char* data, std::size_t size) {
