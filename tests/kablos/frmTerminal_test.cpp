@@ -429,6 +429,44 @@ TEST_F(WindowTest, TheBinaryProtocolSendsTheCutterFrames) {
     EXPECT_EQ(machine.received(), expected);
 }
 
+TEST_F(WindowTest, ADoubleClickedWireIsProcessedAndTheWindowIsUsableAgain) {
+    MachineSim machine({"--protocol", "binary"});
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    session->setProtocol(ProtocolKind::Binary);
+    frmTerminal window(*session);
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    window.OpenDataSet(0);
+    messenger.shown.clear();  // the port opening's notice
+    auto* wires = find<QTableView>(window, "Grid1");
+    ASSERT_EQ(wires->currentIndex().row(), 0);
+
+    // While the job runs the menus and the tool bar are disabled and "データ送信中" shows.
+    bool sawJob = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!find<QLabel>(window, "SendMsgText")->isHidden()) {
+            sawJob = true;
+            EXPECT_FALSE(find<QToolBar>(window, "tbrToolBar")->isEnabled());
+            EXPECT_FALSE(find<QMenu>(window, "mnuFile")->menuAction()->isEnabled());
+        }
+    });
+    probe.start(5);
+    emit wires->doubleClicked(wires->currentIndex());
+    probe.stop();
+
+    EXPECT_TRUE(sawJob);
+    EXPECT_TRUE(find<QLabel>(window, "SendMsgText")->isHidden());
+    EXPECT_TRUE(find<QToolBar>(window, "tbrToolBar")->isEnabled());
+    EXPECT_TRUE(find<QMenu>(window, "mnuFile")->menuAction()->isEnabled());
+    EXPECT_EQ(window.wireModel().rowColour(0), TextGridModel::Green());
+    EXPECT_EQ(window.ProcEndFlg()[0], 1);
+    EXPECT_EQ(wires->currentIndex().row(), 1);
+    EXPECT_EQ(find<QLabel>(window, "CutWLen")->text().toStdString(), "加工長: 0.35m");
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
 }  // namespace
 }  // namespace kablos
 

@@ -1,0 +1,123 @@
+// The unattended processing run, `kablos --batch`, started as a user starts it, against the
+// machine simulator on a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include "SettingsFile.h"
+#include "UserDataPath.h"
+#include "UserStore.h"
+#include "kablos/support/LinkSupport.h"
+#include "kablos/support/TestSupport.h"
+
+namespace kablos {
+namespace {
+
+using namespace kablos::test;
+
+struct ProgramRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearUserStore(); }
+
+    // Points the per-user port at the machine, in the given protocol ("A" or "B").
+    static void UseMachine(const MachineSim& machine, const std::string& mtype) {
+        ASSERT_TRUE(UserStore::Write("9600,N,8,1", 2, 0, false, mtype));
+        ASSERT_TRUE(UserStore::SetPortDevice(2, machine.path()));
+    }
+
+    static ProgramRun Kablos(const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(KABLOS_PATH), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        ProgramRun run;
+        run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = process.readAllStandardOutput().toStdString();
+        run.err = process.readAllStandardError().toStdString();
+        return run;
+    }
+
+    // The settings file the run left behind.
+    IniData Saved() {
+        RecordingMessenger messenger;
+        SettingsFile file(UserDataPath, home.programFolder(), messenger);
+        EXPECT_FALSE(file.ReadIniFile(true));
+        return file.data();
+    }
+
+    static QString Sample() { return QStringLiteral(KABLOS_SAMPLES_DIR "/casting.txt"); }
+
+    TempHome home;
+};
+
+TEST_F(BatchTest, TheSampleFileRunsThroughTheBinaryMachine) {
+    MachineSim machine({"--protocol", "binary"});
+    UseMachine(machine, "B");
+    ProgramRun run = Kablos({"--batch", Sample()});
+    ASSERT_EQ(run.code, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("protocol: binary (371), port 2, 9600,N,8,1"), std::string::npos);
+    EXPECT_NE(run.out.find("set 1, wire 2, length 350.5: done"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("12 of 12 wires done"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("pending"), std::string::npos);
+    // The sample settings track 500 m of wire; every wire is booked, rounded to whole
+    // millimetres (350.5 books as 350), and saved at the end.
+    const IniData saved = Saved();
+    EXPECT_EQ(saved.ZanWLen + saved.CutWLen, 500000);
+    EXPECT_EQ(saved.CutWLen, 9960);
+}
+
+TEST_F(BatchTest, OneSetRunsThroughTheAsciiMachine) {
+    MachineSim machine;
+    UseMachine(machine, "A");
+    ProgramRun run = Kablos({"--batch", Sample(), "--set", "2"});
+    ASSERT_EQ(run.code, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("set 2, wire 1, length 640: done"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2 of 2 wires done"), std::string::npos) << run.out;
+    EXPECT_EQ(Saved().CutWLen, 1280);
+}
+
+TEST_F(BatchTest, WiresTheMachineNeverFinishesArePendingAndNotBooked) {
+    MachineSim machine({"--protocol", "binary", "--fault", "wrong"});
+    UseMachine(machine, "B");
+    ProgramRun run = Kablos({"--batch", Sample(), "--set", "2", "--timeout", "1"});
+    EXPECT_EQ(run.code, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("set 2, wire 1, length 640: pending"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("0 of 2 wires done"), std::string::npos) << run.out;
+    EXPECT_EQ(Saved().CutWLen, 0);
+}
+
+TEST_F(BatchTest, BadRequestsSaySo) {
+    ProgramRun run = Kablos({"--set", "2"});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("--set and --timeout go with --batch"), std::string::npos);
+
+    run = Kablos({"--batch", Sample(), "--set", "0"});
+    EXPECT_EQ(run.code, 2);
+
+    const std::string missing = (home.root() / "no such file.txt").string();
+    run = Kablos({"--batch", QString::fromStdString(missing)});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("キャスティングデータがありません。(" + missing + ")"),
+              std::string::npos)
+        << run.err;
+
+    run = Kablos({"--batch", Sample(), "--set", "99"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("指定データがありません"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace kablos
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
