@@ -1,7 +1,8 @@
 #include "EventPump.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace kablos {
 
@@ -10,12 +11,15 @@ void QtEventPump::ProcessEvents() {
 }
 
 void QtEventPump::Wait(std::chrono::milliseconds duration) {
-    QDeadlineTimer deadline(duration);
-    do {
-        QCoreApplication::processEvents(
-            QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
-            static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0)));
-    } while (!deadline.hasExpired());
+    // A nested event loop sleeps until an event or the deadline comes, instead of polling. The
+    // program's end (QCoreApplication::exit) ends it early too.
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(duration);
+    loop.exec();
 }
 
 }  // namespace kablos

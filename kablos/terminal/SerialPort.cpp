@@ -1,5 +1,9 @@
 #include "SerialPort.h"
 
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+
 #include <QMetaType>
 
 #include "UserStore.h"
@@ -229,11 +233,23 @@ bool SerialPort::write(const QByteArray& bytes) {
         fail(m_port.errorString().toStdString());
         return false;
     }
+    // Hand the bytes to the device at once, as a serial control does, instead of at the next
+    // round of the event loop; what the device cannot take yet stays queued. Only a device that
+    // takes bytes now is flushed: Qt reports a full device as a write error.
+    pollfd device{static_cast<int>(m_port.handle()), POLLOUT, 0};
+    if (poll(&device, 1, 0) == 1 && (device.revents & POLLOUT) != 0)
+        m_port.flush();
     return true;
 }
 
 qint64 SerialPort::outBufferCount() const {
-    return isOpen() ? m_port.bytesToWrite() : 0;
+    if (!isOpen())
+        return 0;
+    // Ours and the driver's: bytes the line has not sent yet.
+    int queued = 0;
+    if (ioctl(static_cast<int>(m_port.handle()), TIOCOUTQ, &queued) != 0)
+        queued = 0;
+    return m_port.bytesToWrite() + queued;
 }
 qint64 SerialPort::inBufferCount() const {
     return isOpen() ? m_port.bytesAvailable() : 0;

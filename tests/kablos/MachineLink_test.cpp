@@ -135,7 +135,7 @@ TEST_F(LinkTest, RegisterValuesAndTheCancelCommandByteForByte) {
 }
 
 TEST_F(LinkTest, AConfirmedValueIsNotSentAgain) {
-    MachineSim machine;
+    MachineSim machine({"--no-confirm"});  // confirms only what it is asked for
     Connect(machine.path());
     link->WriteRegister(Reg::R1002, "6.0");
     link->WriteRegister(Reg::R1002, "6.0");  // not confirmed yet: sent again
@@ -331,7 +331,7 @@ TEST_F(LinkTest, CutterValuesGoOutForTheMatchingRow) {
 }
 
 TEST_F(LinkTest, AsciiCutterWriteSendsTheRowTwiceOverWhereItMust) {
-    MachineSim machine;
+    MachineSim machine({"--no-confirm"});
     Connect(machine.path());
     link->CutterWrite("KIV", "2");  // KIV 2 4 4 3.1 0.6
     const std::string expected = Wire("W0ED23") + Wire("W0BE21") + Wire("W0F014") + Wire("W0F114") +
