@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds, and runs KABLOS on the sample settings.
+# The main job: installs what is missing, builds, and processes the sample casting data with
+# KABLOS in batch mode against the machine simulator (binary protocol) on a pseudo-terminal.
 # The sample run keeps its per-user folders in build/sample-home, never in the user's own.
-# With a display the main window opens; without one KABLOS starts unattended (--check).
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh" release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 home="$top/build/sample-home"
-mkdir -p "$home"
+mkdir -p "$home/config/Brindlex"
 export XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
 kablos="$top/build/release/kablos/kablos"
-if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-    exec "$kablos" "$@"
-fi
-echo "No display: starting KABLOS unattended."
-"$kablos" --check "$@"
+sim="$top/build/release/tools/machine-sim/machine-sim"
+
+# The machine: the simulator on a pseudo-terminal reached through build/sample-home/machine.
+"$sim" --protocol binary --link "$home/machine" --log "$home/machine.log" >/dev/null &
+sim_pid=$!
+trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [[ -e "$home/machine" ]] && break; sleep 0.1; done
+
+# KABLOS's per-user store: binary protocol on port 1, which is the simulator's terminal.
+printf '[Properties]\nMType=B\nCommPort=1\nSettings="9600,N,8,1"\n\n[Ports]\n1=%s\n' \
+    "$home/machine" >"$XDG_CONFIG_HOME/Brindlex/電線処理ダイアログ.ini"
+
+echo "KABLOS: processing samples/casting.txt on the simulated machine (binary protocol)."
+"$kablos" --batch "$top/samples/casting.txt" "$@"
+echo "Bytes the machine received: $(stat -c %s "$home/machine.log") (log: $home/machine.log)"
 echo "Per-user settings file: $XDG_DATA_HOME/Brindlex/TRIM-KIT/KABLOS.ini"
