@@ -151,7 +151,13 @@ class JobTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteBytes(home.programFolder() / "KABLOS.ini", ReadBytes(SampleIni()));
-        ASSERT_TRUE(session.Start("", {}));
+        Begin("");
+    }
+
+    // Starts the session with `commandLine` and a test environment: one "M" row for sizes 0.5
+    // to 2 with strip 7.5 and half-strip 3, piece count 3, 500 m of wire tracked.
+    void Begin(const std::string& commandLine) {
+        ASSERT_TRUE(session.Start(commandLine, {}));
         IniData& ini = session.ini();
         ini.COMNo = "1";
         ini.StripEnv = {{"test", "3", 0, {{"M", "0.5", "2", "7.5", "3"}}}};
@@ -294,6 +300,53 @@ TEST_F(JobTest, AnAsciiStartWaitsForTheReadBacksUntilTheCountdownEnds) {
     ASSERT_TRUE(WaitUntil([&] { return sheet.done(0); }, std::chrono::seconds(1)) ||
                 received.find(Wire("G0001")) == std::string::npos);
     EXPECT_EQ(sheet.done(0), machine.received().find(Wire("G0001")) != std::string::npos);
+}
+
+TEST_F(JobTest, TheWaitEndsAfterTheCountdownAndTimer3SwitchesItselfOff) {
+    MachineSim machine({"--fault", "silent"});
+    Connect(machine.path(), ProtocolKind::Ascii);
+    Load({{"100", "M", "M"}});
+    pump.fastWaits = true;  // the machine says nothing: no need to give it time
+    job->Start();
+    EXPECT_EQ(session.countdown(), 0);
+    EXPECT_FALSE(sheet.done(0));
+    EXPECT_FALSE(sheet.JobShown());
+    EXPECT_TRUE(sheet.timer3Active());  // switched on at countdown 0
+    job->Timer3Tick();                  // no completion recorded: it switches itself off
+    EXPECT_FALSE(sheet.timer3Active());
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(JobTest, CancellingASerialErrorDuringTheWaitEndsTheProgram) {
+    MachineSim machine({"--fault", "silent"});
+    Connect(machine.path(), ProtocolKind::Ascii);
+    Load({{"100", "M", "M"}});
+    pump.fastWaits = true;  // the machine says nothing: no need to give it time
+    messenger.queue(MsgAnswer::Cancel);
+    pump.afterRound = [&] {
+        if (pump.passes == 20) {
+            pump.afterRound = nullptr;
+            link->OnCommEvent(CommEvent::Break);
+        }
+    };
+    job->Start();
+    EXPECT_EQ(view.endedWith, 1);
+    EXPECT_EQ(sheet.endedWith(), 1);
+    EXPECT_LT(pump.passes, 40);  // at once, not after the countdown
+    EXPECT_FALSE(sheet.done(0));
+    EXPECT_EQ(session.ini().ZanWLen, 500000);
+}
+
+TEST_F(JobTest, DebugModeStartsAtOnceAndCompletesOnAnyAnswer) {
+    MachineSim machine({"--fault", "question"});  // "?" instead of the completion
+    Begin("-D");
+    ASSERT_EQ(session.runMode().DebugMode, 1);
+    Connect(machine.path(), ProtocolKind::Ascii);
+    Load({{"100", "M", "M"}});
+    job->Start();
+    EXPECT_EQ(pump.passes, 0);  // no wait loop
+    ASSERT_TRUE(WaitUntil([&] { return sheet.done(0); }));
+    EXPECT_NE(machine.received().find(Wire("G0001")), std::string::npos);
 }
 
 TEST_F(JobTest, TheChecksRefuseAWireAndSendOnlyTheCancel) {
