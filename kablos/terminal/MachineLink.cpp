@@ -338,8 +338,11 @@ void MachineLink::OnReceiveAscii() {
     QByteArray bytes;
     while (m_port.inBufferCount() > 0)
         bytes += m_port.readAll();
-    const std::string chunk = common::FromCodePageLossy(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    HandleAsciiChunk(common::FromCodePageLossy(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
+
+void MachineLink::HandleAsciiChunk(const std::string& chunk) {
     m_view.AppendTerminal(chunk);
 
     m_job.answerText += chunk;

@@ -128,6 +128,9 @@ public:
 
     /// The receive event: runs the handler of the protocol in use.
     void OnReceive();
+    /// What the ASCII receive handler does with a chunk of received text: the terminal box, the
+    /// completion, the read-backs, the start's echo and the Status panel.
+    void HandleAsciiChunk(const std::string& chunk);
     /// A serial event other than a receive.
     void OnCommEvent(CommEvent event);
     /// Keys typed in the terminal box, sent as typed while the port is open.

@@ -371,8 +371,13 @@ void ProcessingJob::WaitLoop() {
 void ProcessingJob::Tail() {
     const std::string waiting = m_link.ReadWaiting();
     m_link.SendCancel();
-    if (waiting != "?")
+    if (waiting != "?") {
+        // What came in since the last receive event is received as usual, so that a completion
+        // arriving just now still completes the wire.
+        if (!waiting.empty())
+            m_link.HandleAsciiChunk(waiting);
         return;
+    }
     (void)m_link.ReadWaiting();
     m_link.SendCancel();
     (void)m_link.ReadWaiting();

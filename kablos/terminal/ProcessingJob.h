@@ -25,6 +25,8 @@
 // - The binary completion answer is checked on its raw bytes: "R", 0x09, 0x01, any byte, CR.
 //   (Read as Shift_JIS text, a fourth byte that leads a double-byte character would swallow the
 //   CR.)
+// - The tail of the ASCII job reads what is waiting on the line; anything but a lone "?" is then
+//   handled as a receive, so that a completion arriving at that moment is not lost.
 // - With no strip environment at EnvNo the job uses an empty table and the piece count "1".
 
 #include <QByteArray>
