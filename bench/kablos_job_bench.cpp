@@ -28,18 +28,6 @@ public:
     }
 };
 
-class QuietView : public LinkView {
-public:
-    void ShowPortState(bool, const std::string&) override {}
-    void ShowStatus(const std::string&) override {}
-    void StartStatusReset() override {}
-    void AppendTerminal(const std::string&) override {}
-    void SetWireGridShown(bool) override {}
-    void Beep() override {}
-    void DefaultPointer() override {}
-    void EndProgram(int) override {}
-};
-
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -93,7 +81,7 @@ void BM_BinaryWire(benchmark::State& state) {
     SerialPort port;
     (void)port.setCommPort(1);
     QtEventPump pump;
-    QuietView view;
+    QuietLinkView view;
     MachineLink link(session, port, pump, view);
     WireSheet sheet;
     ProcessingJob job(session, link, pump, sheet);

@@ -15,7 +15,7 @@ namespace {
 
 // What the link shows, for a run without a window: Timer1's countdown runs while the port is
 // open, as in the window; the rest has nowhere to show.
-class BatchLinkView : public LinkView {
+class BatchLinkView : public QuietLinkView {
 public:
     explicit BatchLinkView(Session& session) {
         m_timer1.setInterval(1000);
@@ -28,12 +28,6 @@ public:
             m_timer1.start();
         }
     }
-    void ShowStatus(const std::string&) override {}
-    void StartStatusReset() override {}
-    void AppendTerminal(const std::string&) override {}
-    void SetWireGridShown(bool) override {}
-    void Beep() override {}
-    void DefaultPointer() override {}
     void EndProgram(int code) override { endedWith = code; }
 
     int endedWith = -1;

@@ -42,6 +42,19 @@ public:
     virtual void EndProgram(int code) = 0;
 };
 
+/// A link view with nowhere to show anything: runs without a window build on it.
+class QuietLinkView : public LinkView {
+public:
+    void ShowPortState(bool, const std::string&) override {}
+    void ShowStatus(const std::string&) override {}
+    void StartStatusReset() override {}
+    void AppendTerminal(const std::string&) override {}
+    void SetWireGridShown(bool) override {}
+    void Beep() override {}
+    void DefaultPointer() override {}
+    void EndProgram(int) override {}
+};
+
 /// What the link and the processing job share.
 struct JobState {
     /// A completion has been recorded for the running job (set while no job runs, so that a

@@ -1,6 +1,7 @@
 #include "ProcessingJob.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <limits>
 
@@ -23,6 +24,22 @@ constexpr std::string_view kReopenSettings = "4800,N,8,1";
 constexpr int kLengthColumn = 1;
 constexpr int kFromTypeColumn = 5;
 constexpr int kToTypeColumn = 6;
+
+// What one pass of the ASCII wait loop does at each countdown second: offer the start when the
+// wait state is `offerIn` (0: never), and when the retries run out move to the wait state `next`
+// (-1: the retries are not counted down).
+struct WaitStage {
+    int offerIn;
+    int next;
+};
+constexpr std::array<WaitStage, 6> kWaitStages = {{
+    {1, 0},   // 0: the last offer; at its end the wait is over
+    {2, 1},   // 1
+    {0, -1},  // 2: nothing
+    {3, 2},   // 3
+    {0, 3},   // 4
+    {4, 4},   // 5: the first second; the wait stays in state 4
+}};
 
 std::string Trimmed(std::string_view text) {
     return std::string(common::Trim(text));
@@ -307,52 +324,25 @@ void ProcessingJob::WaitLoop() {
 
     while (job.waitState != 0) {
         m_pump.Wait(kWaitPass);
-        if (!job.completed) {
+        const int countdown = m_session.countdown();
+        if (!job.completed && countdown >= 0 && countdown < static_cast<int>(kWaitStages.size())) {
+            const WaitStage& stage = kWaitStages[static_cast<std::size_t>(countdown)];
             bool started = false;
-            switch (m_session.countdown()) {
-                case 5:
-                    if (job.waitState == 4 && check()) {
-                        start();
-                        started = true;
-                    }
-                    countDown(4);
-                    break;
-                case 4:
-                    countDown(3);
-                    break;
-                case 3:
-                    if (job.waitState == 3 && check()) {
-                        start();
-                        started = true;
-                    }
-                    countDown(2);
-                    break;
-                case 2:
-                    break;
-                case 1:
-                    if (job.waitState == 2 && check()) {
-                        start();
-                        started = true;
-                    }
-                    countDown(1);
-                    break;
-                case 0:
-                    if (job.waitState == 1 && check()) {
-                        start();
-                        started = true;
-                    }
-                    countDown(0);
-                    // A start that went out in this pass, or one the machine has answered, is
-                    // not sent a second time.
-                    if (!started && job.waitState != 0 && check())
-                        start();
-                    m_timer3Ticks = 0;
-                    SendAndWatch([this] { m_link.ReadBackRequest(1); });
-                    m_timer3On = true;
-                    m_view.SetTimer3(true);
-                    break;
-                default:
-                    break;
+            if (stage.offerIn != 0 && job.waitState == stage.offerIn && check()) {
+                start();
+                started = true;
+            }
+            if (stage.next >= 0)
+                countDown(stage.next);
+            if (countdown == 0) {
+                // A start that went out in this pass, or one the machine has answered, is not
+                // sent a second time.
+                if (!started && job.waitState != 0 && check())
+                    start();
+                m_timer3Ticks = 0;
+                SendAndWatch([this] { m_link.ReadBackRequest(1); });
+                m_timer3On = true;
+                m_view.SetTimer3(true);
             }
         } else if (m_retries > 0) {
             --m_retries;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QProcess>
 
 #include "SettingsFile.h"
@@ -115,9 +114,3 @@ TEST_F(BatchTest, BadRequestsSaySo) {
 
 }  // namespace
 }  // namespace kablos
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

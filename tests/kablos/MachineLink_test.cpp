@@ -394,9 +394,3 @@ TEST(ShowData, KeepsTheTerminalBoxTidy) {
 
 }  // namespace
 }  // namespace kablos
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
