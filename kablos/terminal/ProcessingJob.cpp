@@ -195,27 +195,28 @@ std::optional<ProcessingJob::Wire> ProcessingJob::CurrentWire(bool trimmed) cons
     return wire;
 }
 
-bool ProcessingJob::Checks(const Wire& wire, bool binary) {
-    if (binary && wire.length.empty())
-        return false;
-    const double length = common::LeadingNumber(wire.length);
-    if (WireShortage(m_session.ini(), m_session.protocol(), length)) {
+std::optional<ProcessingJob::Wire> ProcessingJob::CheckedWire(bool binary) {
+    if (m_view.WireColumnCount() < 6) {
+        m_session.messenger().Warn(kLoadCastingFirst);
+        return std::nullopt;
+    }
+    // The binary job takes the row's values trimmed, the ASCII job as the grid shows them.
+    std::optional<Wire> wire = CurrentWire(binary);
+    if (!wire || (binary && wire->length.empty()))
+        return std::nullopt;
+    if (WireShortage(m_session.ini(), m_session.protocol(), common::LeadingNumber(wire->length))) {
         m_session.messenger().MsgBox(kShortage, MsgButtons::Ok, MsgIcon::Warning, m_view.Caption());
         m_shortage = true;
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return wire;
 }
 
 // --- ASCII job ---
 
 void ProcessingJob::AsciiJob() {
-    if (m_view.WireColumnCount() < 6) {
-        m_session.messenger().Warn(kLoadCastingFirst);
-        return;
-    }
-    std::optional<Wire> wire = CurrentWire(false);
-    if (!wire || !Checks(*wire, false))
+    std::optional<Wire> wire = CheckedWire(false);
+    if (!wire)
         return;
 
     JobState& job = m_link.job();
@@ -402,12 +403,8 @@ bool ProcessingJob::Frame(FrameReg reg, double value) {
 }
 
 void ProcessingJob::BinaryJob() {
-    if (m_view.WireColumnCount() < 6) {
-        m_session.messenger().Warn(kLoadCastingFirst);
-        return;
-    }
-    std::optional<Wire> wire = CurrentWire(true);
-    if (!wire || !Checks(*wire, true))
+    std::optional<Wire> wire = CheckedWire(true);
+    if (!wire)
         return;
 
     BinaryFirstStep(wire->fromType, FrameReg::FrontStrip, m_binaryFront, wire->size);

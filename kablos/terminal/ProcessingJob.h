@@ -161,7 +161,8 @@ private:
         double size = 0;
     };
 
-    bool Checks(const Wire& wire, bool binary);
+    /// The checks at the start of both jobs; the wire of the current row when they pass.
+    std::optional<Wire> CheckedWire(bool binary);
     std::optional<Wire> CurrentWire(bool trimmed) const;
     const StripEnvironment& Environment() const;
 
