@@ -430,7 +430,8 @@ TEST_F(WindowTest, TheBinaryProtocolSendsTheCutterFrames) {
 }
 
 TEST_F(WindowTest, ADoubleClickedWireIsProcessedAndTheWindowIsUsableAgain) {
-    MachineSim machine({"--protocol", "binary"});
+    // The machine takes a moment over the wire, so the window can be looked at meanwhile.
+    MachineSim machine({"--protocol", "binary", "--done-after", "300"});
     ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
     auto session = start();
     session->setProtocol(ProtocolKind::Binary);
