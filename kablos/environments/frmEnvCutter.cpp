@@ -73,7 +73,8 @@ void frmEnvCutter::OkButton_Click() {
     StoreCutterGrid(m_table, m_session.ini());
     if (!SaveAndReload(m_session.settings(), m_session.messenger())) {
         reject();
-        m_endProgram(1);
+        if (m_endProgram)
+            m_endProgram(1);
         return;
     }
     accept();

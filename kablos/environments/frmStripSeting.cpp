@@ -152,7 +152,8 @@ void frmStripSeting::OkButton_Click() {
     const int selected = m_editor.shown();
     if (!SaveAndReload(m_session.settings(), m_session.messenger())) {
         reject();
-        m_endProgram(1);
+        if (m_endProgram)
+            m_endProgram(1);
         return;
     }
     m_session.ini().EnvNo = static_cast<std::int16_t>(selected);

@@ -78,7 +78,8 @@ void frmZanWLen::OKButtoun_Click() {
             return;
         case RemainingWireOk::Failed:
             QDialog::reject();
-            m_endProgram(1);
+            if (m_endProgram)
+                m_endProgram(1);
             return;
         case RemainingWireOk::Saved:
             if (m_showWireLengths)

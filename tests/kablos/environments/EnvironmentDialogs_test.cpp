@@ -58,10 +58,9 @@ void Select(EditGrid& grid, CellBlock block, bool add = false) {
         add ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
 }
 
-// Runs `drive` on the dialog of type D once the action has opened it modally; closes it after.
+// Runs `drive` on the dialog of type D once `open` has opened it modally; closes it after.
 template <typename D>
-void WithDialog(QAction* action, const std::function<void(D&)>& drive) {
-    ASSERT_NE(action, nullptr);
+void WithDialog(const std::function<void()>& open, const std::function<void(D&)>& drive) {
     bool driven = false;
     QTimer::singleShot(0, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -74,8 +73,14 @@ void WithDialog(QAction* action, const std::function<void(D&)>& drive) {
                 dialog->reject();
         }
     });
-    action->trigger();
+    open();
     EXPECT_TRUE(driven);
+}
+
+template <typename D>
+void WithDialog(QAction* action, const std::function<void(D&)>& drive) {
+    ASSERT_NE(action, nullptr);
+    WithDialog<D>([action] { action->trigger(); }, drive);
 }
 
 class DialogTest : public ::testing::Test {
@@ -340,6 +345,31 @@ TEST_F(DialogTest, TheEnvironmentDialogChangesTheStripEditorAtOnce) {
     EXPECT_EQ(messenger.shown[0].text,
               "環境定義が選択されていません。選択してから決定ボタンを押して下さい。");
     EXPECT_NE(strip.result(), QDialog::Accepted);
+}
+
+TEST_F(DialogTest, EnvironmentChangesReachTheFileWithTheNextSave) {
+    const std::string before = fileBytes();
+    {
+        frmStripSeting strip(*session, false, {}, ending());
+        WithDialog<frmEnvAdd>([&] { Click(strip, "EnvAdd"); },
+                              [](frmEnvAdd& dialog) {
+                                  find<QLineEdit>(dialog, "NewEnvText")->setText("追加");
+                                  Click(dialog, "AddButton");
+                                  Click(dialog, "Endbutton");
+                              });
+        EXPECT_EQ(find<QComboBox>(strip, "EnvNameCombo")->count(), 3);
+        Click(strip, "CancelButton");
+    }
+    EXPECT_EQ(fileBytes(), before);
+    ASSERT_EQ(ini().StripEnv.size(), 3u);
+
+    // The cutter editor's OK writes everything memory holds; the new environment's empty row
+    // is not kept.
+    frmEnvCutter cutter(*session, ending());
+    Click(cutter, "OkButton");
+    EXPECT_TRUE(fileHas("//StripEnv\t追加\t1\t0\r\n//end\r\n"));
+    ASSERT_EQ(ini().StripEnv.size(), 3u);
+    EXPECT_TRUE(ini().StripEnv[2].Rows.empty());
 }
 
 TEST_F(DialogTest, TheCutterEditorStoresOnlyOnOk) {
