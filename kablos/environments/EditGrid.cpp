@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QStyleOptionHeader>
@@ -80,17 +81,26 @@ EditGrid::EditGrid(EditTable& table, const QStringList& headers, const std::vect
 
     m_mnuEdit = new QMenu(QStringLiteral("編集(&E)"), this);
     m_mnuEdit->setObjectName("mnuEdit");
-    auto item = [this](const char* name, const QString& caption, void (EditGrid::*slot)()) {
+    auto item = [this](const char* name, const QString& caption, void (EditGrid::*slot)(),
+                       QKeySequence::StandardKey key) {
         QAction* action = m_mnuEdit->addAction(caption);
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, slot);
+        if (key != QKeySequence::UnknownKey) {
+            // The usual keys work on the grid too (a cell being edited keeps its own).
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::WidgetShortcut);
+            addAction(action);
+        }
     };
-    item("mnuEditCut", QStringLiteral("切り取り(&T)"), &EditGrid::Cut);
-    item("mnuEditCopy", QStringLiteral("コピー(&C)"), &EditGrid::Copy);
-    item("mnuEditPaste", QStringLiteral("貼り付け(&P)"), &EditGrid::Paste);
+    item("mnuEditCut", QStringLiteral("切り取り(&T)"), &EditGrid::Cut, QKeySequence::Cut);
+    item("mnuEditCopy", QStringLiteral("コピー(&C)"), &EditGrid::Copy, QKeySequence::Copy);
+    item("mnuEditPaste", QStringLiteral("貼り付け(&P)"), &EditGrid::Paste, QKeySequence::Paste);
     m_mnuEdit->addSeparator();
-    item("mnuEditInsert", QStringLiteral("行追加(&I)"), &EditGrid::InsertRow);
-    item("mnuEditDelete", QStringLiteral("行削除(&D)"), &EditGrid::DeleteRows);
+    item("mnuEditInsert", QStringLiteral("行追加(&I)"), &EditGrid::InsertRow,
+         QKeySequence::UnknownKey);
+    item("mnuEditDelete", QStringLiteral("行削除(&D)"), &EditGrid::DeleteRows,
+         QKeySequence::UnknownKey);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_mnuEdit->exec(viewport()->mapToGlobal(at)); });
@@ -113,7 +123,19 @@ bool EditGrid::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditGrid::reload() {
+    finishEditing();
     m_model.reload();
+}
+
+void EditGrid::finishEditing() {
+    // A cell still being edited (the context menu leaves its editor open) is stored first, so
+    // that the operation sees it and the reload does not drop it.
+    QWidget* editor =
+        state() == QAbstractItemView::EditingState ? indexWidget(currentIndex()) : nullptr;
+    if (editor != nullptr) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 std::vector<CellBlock> EditGrid::selectedBlocks() const {
@@ -159,6 +181,7 @@ CellBlock EditGrid::currentRange() const {
 }
 
 void EditGrid::InsertRow() {
+    finishEditing();
     const int row = activeRow();
     const int col = activeCol();
     m_table.InsertRow(row);
@@ -167,6 +190,7 @@ void EditGrid::InsertRow() {
 }
 
 void EditGrid::DeleteRows() {
+    finishEditing();
     const int row = activeRow();
     const int col = activeCol();
     if (m_table.DeleteRows(selectedBlocks(), row) == 0)
@@ -188,18 +212,22 @@ void EditGrid::afterMove(const std::optional<CellBlock>& moved) {
 }
 
 void EditGrid::MoveUp() {
+    finishEditing();
     afterMove(m_table.MoveUp(selectedBlocks(), activeRow()));
 }
 
 void EditGrid::MoveDown() {
+    finishEditing();
     afterMove(m_table.MoveDown(selectedBlocks(), activeRow()));
 }
 
 void EditGrid::Copy() {
+    finishEditing();
     QGuiApplication::clipboard()->setText(QString::fromStdString(m_table.CopyText(currentRange())));
 }
 
 void EditGrid::Cut() {
+    finishEditing();
     const CellBlock range = currentRange();
     const int row = activeRow();
     const int col = activeCol();
@@ -211,6 +239,7 @@ void EditGrid::Cut() {
 }
 
 void EditGrid::Paste() {
+    finishEditing();
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
     const int row = activeRow();
     const int col = activeCol();

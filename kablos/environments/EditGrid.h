@@ -74,6 +74,7 @@ protected:
 private:
     /// The block cut, copy and paste work on: the last selected block, else the active cell.
     CellBlock currentRange() const;
+    void finishEditing();
     void afterMove(const std::optional<CellBlock>& moved);
     void restoreActive(int row, int col);
 

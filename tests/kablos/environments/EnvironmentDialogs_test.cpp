@@ -185,6 +185,16 @@ TEST_F(DialogTest, PasteFromTheClipboardAndMovesAcrossBlocksReachTheFileOnOk) {
     EXPECT_EQ(text(3, 2), "9");
     EXPECT_EQ(text(4, 1), "M");
 
+    // A cell still being edited counts: the context menu leaves its editor open.
+    grid.setCurrentIndex(Cell(grid, 4, 4));
+    grid.edit(Cell(grid, 4, 4));
+    auto* editor = qobject_cast<QLineEdit*>(grid.indexWidget(Cell(grid, 4, 4)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("6.5");
+    Trigger(grid, "mnuEditCopy");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "6.5");
+    EXPECT_EQ(text(4, 4), "6.5");
+
     // Copy puts the block on the clipboard as tab-separated lines.
     Select(grid, {1, 3, 2, 4});
     Trigger(grid, "mnuEditCopy");
@@ -211,7 +221,7 @@ TEST_F(DialogTest, PasteFromTheClipboardAndMovesAcrossBlocksReachTheFileOnOk) {
                 "R\t3.5\t3.5\t3.5\t3.5\r\n"
                 "M\t2\t2\t8.5\t0\r\n"
                 "X\t9\t2\t6.0\t3.0\r\n"
-                "M\t0.5\t1.25\t6.0\t0\r\n"
+                "M\t0.5\t1.25\t6.5\t0\r\n"
                 "//end\r\n"));
     EXPECT_TRUE(messenger.shown.empty());
 }
