@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -130,6 +131,17 @@ TEST_F(DialogTest, TheStripEditorOpensOnTheEnvironmentInUse) {
         menu << (action->isSeparator() ? QString("-") : action->text());
     EXPECT_EQ(menu, (QStringList{"切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "-", "行追加(&I)",
                                  "行削除(&D)"}));
+
+    // The right mouse button over the grid pops the menu up.
+    bool popped = false;
+    QTimer::singleShot(0, [&] {
+        popped = grid.editMenu()->isVisible();
+        grid.editMenu()->close();
+    });
+    QContextMenuEvent rightButton(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  grid.viewport()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(grid.viewport(), &rightButton);
+    EXPECT_TRUE(popped);
 
     // OK is the default button until the box or the grid takes the focus.
     auto* ok = find<QPushButton>(dialog, "OkButton");
