@@ -123,13 +123,11 @@ bool EditGrid::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditGrid::reload() {
-    finishEditing();
+    // An editor still open belongs to the table that was shown: the reset drops it unstored.
     m_model.reload();
 }
 
-void EditGrid::finishEditing() {
-    // A cell still being edited (the context menu leaves its editor open) is stored first, so
-    // that the operation sees it and the reload does not drop it.
+void EditGrid::commitEdit() {
     QWidget* editor =
         state() == QAbstractItemView::EditingState ? indexWidget(currentIndex()) : nullptr;
     if (editor != nullptr) {
@@ -181,7 +179,7 @@ CellBlock EditGrid::currentRange() const {
 }
 
 void EditGrid::InsertRow() {
-    finishEditing();
+    commitEdit();
     const int row = activeRow();
     const int col = activeCol();
     m_table.InsertRow(row);
@@ -190,7 +188,7 @@ void EditGrid::InsertRow() {
 }
 
 void EditGrid::DeleteRows() {
-    finishEditing();
+    commitEdit();
     const int row = activeRow();
     const int col = activeCol();
     if (m_table.DeleteRows(selectedBlocks(), row) == 0)
@@ -212,22 +210,22 @@ void EditGrid::afterMove(const std::optional<CellBlock>& moved) {
 }
 
 void EditGrid::MoveUp() {
-    finishEditing();
+    commitEdit();
     afterMove(m_table.MoveUp(selectedBlocks(), activeRow()));
 }
 
 void EditGrid::MoveDown() {
-    finishEditing();
+    commitEdit();
     afterMove(m_table.MoveDown(selectedBlocks(), activeRow()));
 }
 
 void EditGrid::Copy() {
-    finishEditing();
+    commitEdit();
     QGuiApplication::clipboard()->setText(QString::fromStdString(m_table.CopyText(currentRange())));
 }
 
 void EditGrid::Cut() {
-    finishEditing();
+    commitEdit();
     const CellBlock range = currentRange();
     const int row = activeRow();
     const int col = activeCol();
@@ -239,7 +237,7 @@ void EditGrid::Cut() {
 }
 
 void EditGrid::Paste() {
-    finishEditing();
+    commitEdit();
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
     const int row = activeRow();
     const int col = activeCol();

@@ -46,8 +46,13 @@ public:
              QWidget* parent = nullptr);
 
     EditTableModel& tableModel() { return m_model; }
-    /// The table changed outside the grid (another environment is shown).
+    /// The table changed outside the grid (another environment is shown); a cell editor still
+    /// open is dropped.
     void reload();
+    /// Stores the text of a cell still being edited into the table. Every editing operation
+    /// does this first (the context menu leaves the editor open); so must whoever reads the
+    /// table.
+    void commitEdit();
 
     /// The selected blocks, in the order they were selected.
     std::vector<CellBlock> selectedBlocks() const;
@@ -74,7 +79,6 @@ protected:
 private:
     /// The block cut, copy and paste work on: the last selected block, else the active cell.
     CellBlock currentRange() const;
-    void finishEditing();
     void afterMove(const std::optional<CellBlock>& moved);
     void restoreActive(int row, int col);
 

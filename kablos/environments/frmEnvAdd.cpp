@@ -82,6 +82,7 @@ void frmEnvAdd::ChgButton_Click() {
 }
 
 void frmEnvAdd::DelButton_Click() {
+    m_strip.grid().commitEdit();
     m_strip.editor().Delete(selectedEntry());
     fillList();
     m_strip.showEditor();

@@ -70,6 +70,7 @@ frmEnvCutter::frmEnvCutter(Session& session, std::function<void(int)> endProgram
 }
 
 void frmEnvCutter::OkButton_Click() {
+    m_SpdCutter->commitEdit();
     StoreCutterGrid(m_table, m_session.ini());
     if (!SaveAndReload(m_session.settings(), m_session.messenger())) {
         reject();

@@ -84,6 +84,8 @@ frmStripSeting::frmStripSeting(Session& session, bool wireGridShown,
     connect(m_OkButton, &QPushButton::clicked, this, &frmStripSeting::OkButton_Click);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_EnvNameCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        // (The box also turns under the mouse wheel while a cell is being edited.)
+        m_SpdStrip->commitEdit();
         m_editor.Choose(index);
         showEditor();
     });
@@ -147,6 +149,7 @@ void frmStripSeting::EnvAdd_Click() {
 }
 
 void frmStripSeting::OkButton_Click() {
+    m_SpdStrip->commitEdit();
     if (!m_editor.StoreForOk())
         return;
     const int selected = m_editor.shown();

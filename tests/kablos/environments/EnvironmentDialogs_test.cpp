@@ -242,10 +242,20 @@ TEST_F(DialogTest, OkKeepsCompleteRowsAndCancelWritesNothing) {
     const std::string before = fileBytes();
     {
         frmStripSeting dialog(*session, false, {}, ending());
-        dialog.grid().tableModel().setData(Cell(dialog.grid(), 1, 1), "RR", Qt::EditRole);
-        // Choosing another environment stores the edit in memory at once.
+        EditGrid& grid = dialog.grid();
+        grid.tableModel().setData(Cell(grid, 1, 1), "RR", Qt::EditRole);
+        grid.setCurrentIndex(Cell(grid, 1, 2));
+        grid.edit(Cell(grid, 1, 2));
+        auto* editor = qobject_cast<QLineEdit*>(grid.indexWidget(Cell(grid, 1, 2)));
+        ASSERT_NE(editor, nullptr);
+        editor->setText("0.25");  // still being edited when the box turns
+        // Choosing another environment stores the edits in memory at once, into the
+        // environment they were made in.
         find<QComboBox>(dialog, "EnvNameCombo")->setCurrentIndex(1);
         EXPECT_EQ(ini().StripEnv[0].Rows[0].TermType, "RR");
+        EXPECT_EQ(ini().StripEnv[0].Rows[0].SizeFrom, "0.25");
+        EXPECT_EQ(ini().StripEnv[1].Rows[0].SizeFrom, "0.5");
+        EXPECT_EQ(grid.tableModel().data(Cell(grid, 1, 2), Qt::DisplayRole).toString(), "0.5");
         EXPECT_EQ(dialog.grid().tableModel().rowCount(), 4);
         Click(dialog, "CancelButton");
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
