@@ -38,8 +38,8 @@ QVariant EditTableModel::data(const QModelIndex& index, int role) const {
 bool EditTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    // Cell texts are kept exactly as typed.
-    m_table.setCell(index.row() + 1, index.column() + 1, value.toString().toStdString());
+    // Cell texts are kept as typed (but for tabs and line ends, see FieldText).
+    m_table.setCell(index.row() + 1, index.column() + 1, FieldText(value.toString().toStdString()));
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -11,6 +11,14 @@ const std::string kEmpty;
 
 }  // namespace
 
+std::string FieldText(std::string_view text) {
+    std::string field(text);
+    std::replace_if(
+        field.begin(), field.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; },
+        ' ');
+    return field;
+}
+
 const std::string& EditTable::cell(int row, int col) const {
     if (row < 1 || row > rows() || col < 1 || col > m_columns)
         return kEmpty;

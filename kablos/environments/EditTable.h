@@ -24,6 +24,10 @@ struct CellBlock {
     bool operator==(const CellBlock&) const = default;
 };
 
+/// A text as a cell or an environment name holds it: the settings file keeps its fields between
+/// tabs on lines, so a tab or a line end typed or pasted into one becomes a blank.
+std::string FieldText(std::string_view text);
+
 class EditTable {
 public:
     explicit EditTable(int columns) : m_columns(columns) {}

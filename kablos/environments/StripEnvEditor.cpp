@@ -96,15 +96,11 @@ bool StripEnvEditor::Add(std::string_view name, int listSelected) {
         m_messenger.Warn(kNoNewName);
         return false;
     }
-    StripEnvironment added;
-    if (Exists(m_ini, listSelected)) {
-        added = m_ini.StripEnv[static_cast<std::size_t>(listSelected)];
-    } else {
-        added.Rows.assign(1, StripRow{});
-        added.CutCnt = "1";
-        added.WtkFlag = 0;
-    }
-    added.EnvName = name;
+    // A fresh environment has unit count 1 and the flag off; it gets one empty row.
+    StripEnvironment added = Exists(m_ini, listSelected)
+                                 ? m_ini.StripEnv[static_cast<std::size_t>(listSelected)]
+                                 : StripEnvironment{{}, "1", 0, {StripRow{}}};
+    added.EnvName = FieldText(name);
     m_ini.StripEnv.push_back(std::move(added));
     return true;
 }
@@ -112,7 +108,7 @@ bool StripEnvEditor::Add(std::string_view name, int listSelected) {
 bool StripEnvEditor::Rename(std::string_view name, int listSelected) {
     if (name.empty() || listSelected < 1 || !Exists(m_ini, listSelected))
         return false;
-    m_ini.StripEnv[static_cast<std::size_t>(listSelected)].EnvName = name;
+    m_ini.StripEnv[static_cast<std::size_t>(listSelected)].EnvName = FieldText(name);
     return true;
 }
 

@@ -69,7 +69,7 @@ void frmEnvAdd::AddButton_Click() {
     const std::string name = m_NewEnvText->text().toStdString();
     if (!m_strip.editor().Add(name, selectedEntry()))
         return;
-    m_EnvList->addItem(QString::fromStdString(name));
+    m_EnvList->addItem(QString::fromStdString(m_strip.editor().Names().back()));
     m_strip.showEditor();
 }
 
@@ -77,7 +77,8 @@ void frmEnvAdd::ChgButton_Click() {
     const int entry = selectedEntry();
     if (!m_strip.editor().Rename(m_NewEnvText->text().toStdString(), entry))
         return;
-    m_EnvList->item(entry)->setText(m_NewEnvText->text());
+    m_EnvList->item(entry)->setText(
+        QString::fromStdString(m_strip.editor().Names()[static_cast<std::size_t>(entry)]));
     m_strip.showEditor();
 }
 

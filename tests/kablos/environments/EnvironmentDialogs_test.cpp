@@ -434,11 +434,13 @@ TEST_F(DialogTest, TheCutterEditorStoresOnlyOnOk) {
     EXPECT_EQ(dialog.table().row(2),
               (std::vector<std::string>{"IV", "0.75", "5", "5", "2.4", "0.5"}));
     grid.tableModel().setData(Cell(grid, 6, 6), "", Qt::EditRole);
+    grid.tableModel().setData(Cell(grid, 5, 1), "K\tIV", Qt::EditRole);  // a tab pasted in a cell
     Click(dialog, "OkButton");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(ini().CutterEnv.size(), 5u);  // the row with an empty cell is gone
     EXPECT_EQ(ini().CutterEnv[0].WireSize, "1.25");
     EXPECT_EQ(ini().CutterEnv[1].YBack, "0.5");
+    EXPECT_EQ(ini().CutterEnv[4].WireKind, "K IV");
     EXPECT_TRUE(fileHas("//CutterEnv\r\nIV\t1.25\t5\t5\t2.8\t0.5\r\nIV\t0.75\t5\t5\t2.4\t0.5\r\n"));
 
     // An empty table opens as an empty grid and stores as one.

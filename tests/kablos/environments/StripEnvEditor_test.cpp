@@ -150,6 +150,11 @@ TEST_F(StripEditorTest, RenameNeverTouchesTheFirstEnvironment) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"標準", "盤内配線", "予備"}));
     EXPECT_TRUE(editor.Rename("新", 1));
     EXPECT_EQ(Names(), (std::vector<std::string>{"標準", "新", "予備"}));
+    // The settings file separates its fields by tabs and its lines by line ends: a name never
+    // holds one.
+    EXPECT_TRUE(editor.Rename("A\tB\r\nC", 2));
+    EXPECT_TRUE(editor.Add("D\tE", -1));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"標準", "新", "A B  C", "D E"}));
     EXPECT_TRUE(messenger.shown.empty());
 }
 
