@@ -19,7 +19,10 @@
 #include "Texts.h"
 #include "WireLists.h"
 #include "frmAbout.h"
+#include "frmEnvCutter.h"
 #include "frmPropSeting.h"
+#include "frmStripSeting.h"
+#include "frmZanWLen.h"
 #include "printing/Printers.h"
 
 namespace kablos {
@@ -128,13 +131,13 @@ void frmTerminal::buildMenus() {
         addMenuItem(mnuHelp, "mnuHelpVersion", QStringLiteral("バージョン情報(&A)..."));
     connect(mnuHelpVersion, &QAction::triggered, this, &frmTerminal::mnuHelpVersion_Click);
 
-    // The environment editors are not part of this build yet: visible but disabled.
     connect(mnuFileOpen, &QAction::triggered, this, &frmTerminal::mnuFileOpen_Click);
     connect(mnuOptionClsFixFlg, &QAction::triggered, this, &frmTerminal::mnuOptionClsFixFlg_Click);
     connect(mnuChgin, &QAction::triggered, this, &frmTerminal::mnuChgin_Click);
-    for (QAction* pending : {mnuOptionStrip, mnuOptionSetCutter, mnuOptionSetZanWLen}) {
-        pending->setEnabled(false);
-    }
+    connect(mnuOptionStrip, &QAction::triggered, this, &frmTerminal::mnuOptionStrip_Click);
+    connect(mnuOptionSetCutter, &QAction::triggered, this, &frmTerminal::mnuOptionSetCutter_Click);
+    connect(mnuOptionSetZanWLen, &QAction::triggered, this,
+            &frmTerminal::mnuOptionSetZanWLen_Click);
 }
 
 QAction* frmTerminal::addToolButton(const char* key, const QString& tip,
@@ -162,9 +165,8 @@ void frmTerminal::buildToolBar() {
                                       QStyle::SP_FileDialogListView);
     QAction* setCutter = addToolButton("SetCutter", QStringLiteral("カッタの設定..."),
                                        QStyle::SP_FileDialogContentsView);
-    for (QAction* pending : {setStrip, setCutter}) {
-        pending->setEnabled(false);
-    }
+    connect(setStrip, &QAction::triggered, this, &frmTerminal::mnuOptionStrip_Click);
+    connect(setCutter, &QAction::triggered, this, &frmTerminal::mnuOptionSetCutter_Click);
     connect(openFile, &QAction::triggered, this, &frmTerminal::mnuFileOpen_Click);
     connect(portOpen, &QAction::triggered, this, &frmTerminal::mnuOpen_Click);
     connect(hangUp, &QAction::triggered, this, &frmTerminal::mnuHangUp_Click);
@@ -664,6 +666,32 @@ void frmTerminal::mnuHangUp_Click() {
 void frmTerminal::mnuProperties_Click() {
     frmPropSeting dialog(
         m_session, m_serial, [this](bool open) { ShowPortState(open, m_serial.settings()); }, this);
+    dialog.exec();
+}
+
+void frmTerminal::mnuOptionStrip_Click() {
+    frmStripSeting dialog(
+        m_session, m_wireView,
+        [this] {
+            // The data-set list depends on the wire-list flag of the environment in use.
+            if (castingLoaded()) {
+                FillDataSetGrid();
+                m_BanList->setCurrentRow(0);
+            }
+        },
+        [this](int code) { EndProgram(code); }, this);
+    dialog.exec();
+}
+
+void frmTerminal::mnuOptionSetCutter_Click() {
+    frmEnvCutter dialog(
+        m_session, [this](int code) { EndProgram(code); }, this);
+    dialog.exec();
+}
+
+void frmTerminal::mnuOptionSetZanWLen_Click() {
+    frmZanWLen dialog(
+        m_session, [this] { showWireLengths(); }, [this](int code) { EndProgram(code); }, this);
     dialog.exec();
 }
 

@@ -77,6 +77,8 @@ public:
     /// The processing job of the wire grid.
     ProcessingJob& job() { return *m_job; }
 
+    /// True while the wire grid is the view (else the data-set grid).
+    bool wireGridShown() const { return m_wireView; }
     /// True while casting data is loaded (at least one data set).
     bool castingLoaded() const { return !m_casting.sets.empty(); }
     CastingData& casting() { return m_casting; }
@@ -114,6 +116,9 @@ public slots:
     void mnuOpen_Click();
     void mnuHangUp_Click();
     void mnuProperties_Click();
+    void mnuOptionStrip_Click();
+    void mnuOptionSetCutter_Click();
+    void mnuOptionSetZanWLen_Click();
     void mnuFilePrint_Click();
     void mnuFileExit_Click();
     void mnuHelpVersion_Click();
