@@ -284,7 +284,7 @@ CommandOutcome Host::RunCommand(const std::string& name,
 
 std::string GlobalCommandName(const std::string& name) {
     std::size_t start = 0;
-    while (start < name.size() && (name[start] == '_' || name[start] == '.'))
+    while (start < name.size() && (name[start] == '_' || name[start] == '.' || name[start] == '\''))
         ++start;
     return common::ToUpper(name.substr(start));
 }

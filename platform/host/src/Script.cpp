@@ -56,13 +56,10 @@ std::string Plugin::OrdinalSymbol(int ordinal) {
     return "ZelkoOrdinal" + std::to_string(ordinal);
 }
 
-std::optional<int> Plugin::CallOrdinal(int ordinal) {
+Plugin::EntryPoint Plugin::FindOrdinal(int ordinal) const {
     if (m_handle == nullptr)
-        return std::nullopt;
-    auto entry = reinterpret_cast<int (*)()>(dlsym(m_handle, OrdinalSymbol(ordinal).c_str()));
-    if (entry == nullptr)
-        return std::nullopt;
-    return entry();
+        return nullptr;
+    return reinterpret_cast<EntryPoint>(dlsym(m_handle, OrdinalSymbol(ordinal).c_str()));
 }
 
 // --- script
@@ -253,18 +250,19 @@ bool ScriptRunner::Execute(const std::string& line) {
             Error("no plug-in is loaded");
             return false;
         }
-        const std::string command = words.size() > 2 ? words[2] : "ZELKO" + std::to_string(ordinal);
-        std::optional<int> result;
-        host.RunCommand(command, [&] {
-            result = m_plugin.CallOrdinal(static_cast<int>(ordinal));
-            return result ? CommandOutcome::Ended : CommandOutcome::Failed;
-        });
-        if (!result) {
+        const Plugin::EntryPoint entry = m_plugin.FindOrdinal(static_cast<int>(ordinal));
+        if (entry == nullptr) {
             Error(m_plugin.Path().filename().string() + " exports no entry point for ordinal " +
                   words[1]);
             return false;
         }
-        std::cerr << "cadhost: ordinal " << ordinal << " returned " << *result << std::endl;
+        const std::string command = words.size() > 2 ? words[2] : "ZELKO" + std::to_string(ordinal);
+        int result = 0;
+        host.RunCommand(command, [&] {
+            result = entry();
+            return CommandOutcome::Ended;
+        });
+        std::cerr << "cadhost: ordinal " << ordinal << " returned " << result << std::endl;
         return true;
     }
     if (verb == "COMMAND") {

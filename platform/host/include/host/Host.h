@@ -126,7 +126,7 @@ private:
 /// The second word of every selection-set name.
 inline constexpr std::int64_t kSelectionSetTag = 0x5353;
 
-/// The global name of a command: leading "_" and "." dropped, upper case ("_.mirror" is
+/// The global name of a command: leading "_", "." and "'" dropped, upper case ("_.mirror" is
 /// "MIRROR").
 std::string GlobalCommandName(const std::string& name);
 

@@ -33,8 +33,9 @@ public:
 
     /// The C name under which the entry point of `ordinal` is exported ("ZelkoOrdinal1012").
     static std::string OrdinalSymbol(int ordinal);
-    /// Runs the entry point of `ordinal`; nothing when the library does not export it.
-    std::optional<int> CallOrdinal(int ordinal);
+    /// The entry point of `ordinal`; null when the library does not export it.
+    using EntryPoint = int (*)();
+    EntryPoint FindOrdinal(int ordinal) const;
 
 private:
     void* m_handle = nullptr;
