@@ -11,6 +11,7 @@
 #include <string>
 
 #include "frame/Frame.h"
+#include "frame/MessageIds.h"
 
 #define ROUTIX_ENTRY_POINT(ordinal) extern "C" int ZelkoOrdinal##ordinal()
 
@@ -37,9 +38,6 @@ inline int RunEntryPoint(Flag3D rule, const std::function<void()>& routine) {
 
 // --- the plate check of the 3D relay-terminal placement (ordinals 1029 and 1037)
 // --------------------
-
-/// Message 2660: no plate has been selected.
-inline constexpr unsigned IDS_SELECT_PLATE = 2660;
 
 enum class PlateCheck { NoPlate, Malformed, Ok };
 

@@ -5,11 +5,9 @@
 // system error number.
 
 #include "common/LogFile.h"
+#include "frame/MessageIds.h"
 
 namespace routix {
-
-/// Message 2659: the file that cannot be opened.
-inline constexpr unsigned IDS_CANNOT_OPEN_FILE = 2659;
 
 /// The reporter every CLog of the plug-in is given.
 CLogReporter& LogReporter();

@@ -7,6 +7,7 @@
 #include <regex>
 #include <set>
 
+#include "frame/MessageIds.h"
 #include "messages/messages.h"
 #include "support/FileSupport.h"
 
@@ -68,11 +69,22 @@ TEST(StringTables, BothRoutixTablesHoldTheSameIdsWithTheSameInserts) {
         EXPECT_FALSE(text.empty()) << id;
     }
     EXPECT_EQ(englishIds, japaneseIds);
+    // 120: the English text does not name the folder that the Japanese one inserts.
+    const std::set<std::uint32_t> differentInserts = {120};
     for (const auto& [id, text] : english.Entries()) {
         const std::string* other = japanese.Find(id);
-        if (other != nullptr) {
+        if (other != nullptr && differentInserts.count(id) == 0) {
             EXPECT_EQ(Inserts(text), Inserts(*other)) << id << ": " << text << " / " << *other;
         }
+    }
+}
+
+TEST(StringTables, EveryMessageIdOfThePluginIsInBothTables) {
+    for (Language language : {Language::English, Language::Japanese}) {
+        const StringTable table = LoadRoutix(language);
+        for (unsigned id : routix::kAllMessageIds)
+            EXPECT_NE(table.Find(id), nullptr) << id;
+        EXPECT_EQ(table.Entries().size(), std::size(routix::kAllMessageIds));
     }
 }
 
