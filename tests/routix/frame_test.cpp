@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "ConsoleCapture.h"
+#include "platform/host/HostSession.h"
 #include "frame/ConsoleError.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
@@ -24,7 +24,7 @@ namespace {
 
 using routix::g_b3DMode;
 using routix::g_pDocDataManager;
-using routixtest::HostSession;
+using hosttest::HostSession;
 
 // A drawing saved by the database and opened by the host as a document.
 std::string SaveDrawing(const testsupport::TempDir& dir, const std::string& name) {

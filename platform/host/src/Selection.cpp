@@ -50,7 +50,8 @@ bool ParseFilter(const resbuf*& item, FilterNode& group, const char* closer, std
             group.children.push_back(std::move(child));
             continue;
         }
-        if (item->restype != 0 && item->restype != 2 && item->restype != 8) {
+        if (item->restype != 0 && item->restype != RTDXF0 && item->restype != 2 &&
+            item->restype != 8) {
             if (error != nullptr)
                 *error = "the selection filter group code " + std::to_string(item->restype) +
                          " is not supported (0, 2, 8 and -4 are)";
@@ -58,7 +59,7 @@ bool ParseFilter(const resbuf*& item, FilterNode& group, const char* closer, std
         }
         FilterNode test;
         test.kind = FilterNode::Kind::Test;
-        test.code = item->restype;
+        test.code = item->restype == RTDXF0 ? 0 : item->restype;
         test.pattern = item->resval.rstring != nullptr ? item->resval.rstring : "";
         group.children.push_back(std::move(test));
         item = item->rbnext;

@@ -1,8 +1,8 @@
-#include "ConsoleCapture.h"
+#include "platform/host/HostSession.h"
 
 #include <iostream>
 
-namespace routixtest {
+namespace hosttest {
 
 std::optional<std::string> ListAnswers::Next(const host::Request& request) {
     requests.push_back(request);
@@ -31,4 +31,4 @@ std::string HostSession::TakeConsole() {
     return text;
 }
 
-}  // namespace routixtest
+}  // namespace hosttest

@@ -11,7 +11,7 @@
 
 #include "host/Host.h"
 
-namespace routixtest {
+namespace hosttest {
 
 /// Answers the host's requests from a list; records the requests.
 class ListAnswers : public host::AnswerSource {
@@ -43,4 +43,4 @@ private:
     ListAnswers m_answers;
 };
 
-}  // namespace routixtest
+}  // namespace hosttest

@@ -9,11 +9,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "dbaccess/ArxBlock.h"
 #include "host/Host.h"
+#include "services/symbols.h"
 #include "support/FileSupport.h"
 
 namespace routix {
@@ -64,10 +66,19 @@ std::vector<AcDbObjectId> ModelSpace(AcDbDatabase* db) {
 /// A drawing written by ezdxf open as the current document, the console captured.
 class DbAccessTest : public ::testing::Test {
 protected:
+    // ezdxf writes the drawing once; each test opens a fresh copy.
+    static void SetUpTestSuite() {
+        s_template = new testsupport::TempDir;
+        Python("source '" + (s_template->path() / "source.dxf").string() + "'");
+    }
+    static void TearDownTestSuite() {
+        delete s_template;
+        s_template = nullptr;
+    }
     void SetUp() override {
         host::Host::Instance().Reset();
         host::Host::Instance().SetConsole(&m_console);
-        Python("source '" + source().string() + "'");
+        fs::copy_file(s_template->path() / "source.dxf", source());
         ASSERT_EQ(host::Host::Instance().OpenDocument(source().string()), Acad::eOk);
         m_db = CurrentDatabase();
         ASSERT_NE(m_db, nullptr);
@@ -78,6 +89,7 @@ protected:
     }
     fs::path source() const { return m_dir.path() / "source.dxf"; }
 
+    static inline testsupport::TempDir* s_template = nullptr;
     testsupport::TempDir m_dir;
     std::ostringstream m_console;
     AcDbDatabase* m_db = nullptr;
@@ -280,6 +292,101 @@ TEST_F(DbAccessTest, FailedInsertionsPrintAndLeaveTheTargetUsable) {
     EXPECT_TRUE(Closed(target.modelSpaceId()));
     EXPECT_TRUE(
         inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", source().c_str(), &target));
+}
+
+/// Answers selections from a list and notes SNAPMODE at each question.
+class Answers : public host::AnswerSource {
+public:
+    explicit Answers(std::vector<std::string> answers) : m_answers(std::move(answers)) {}
+    std::optional<std::string> Next(const host::Request& request) override {
+        resbuf snap{};
+        acedGetVar("SNAPMODE", &snap);
+        m_snapWhileAsked.push_back(snap.resval.rint);
+        m_prompts.push_back(request.prompt);
+        if (m_next >= m_answers.size()) {
+            return std::nullopt;
+        }
+        return m_answers[m_next++];
+    }
+    std::vector<int> m_snapWhileAsked;
+    std::vector<std::string> m_prompts;
+
+private:
+    std::vector<std::string> m_answers;
+    std::size_t m_next = 0;
+};
+
+TEST_F(DbAccessTest, SelectionsTurnSnapOffAndFreeTheirSets) {
+    resbuf snap{};
+    snap.restype = RTSHORT;
+    snap.resval.rint = 1;
+    ASSERT_EQ(acedSetVar("SNAPMODE", &snap), RTNORM);
+    // Two block references beside the drawing's lines and circle.
+    AcDbObjectId block;
+    ASSERT_NE(zelko::SymLoadBlockFile(m_db, "SOURCE", source().string(), block), 0);
+    AcDbObjectId ref;
+    ASSERT_NE(zelko::SymInsertBlock(ref, AcGePoint3d(0, 0, 0), block, m_db, "0"), 0);
+    ASSERT_NE(zelko::SymInsertBlock(ref, AcGePoint3d(9, 9, 0), block, m_db, "0"), 0);
+
+    Answers answers({"ALL", "ALL"});
+    host::Host::Instance().SetAnswers(&answers);
+    {
+        CSelection selection;
+        ASSERT_TRUE(SelectBlockReferences("\nSelect symbols: ", selection));
+        EXPECT_EQ(selection.length(), 2);
+        EXPECT_EQ(selection.at(1), ref);
+        EXPECT_TRUE(selection.at(2).isNull());
+        CSelection any;  // every kind of entity
+        ASSERT_TRUE(SelectWithPrompt("\nSelect a symbol: ", any));
+        EXPECT_EQ(any.length(), 5);
+        CSelection cancelled;  // no answer left
+        EXPECT_FALSE(SelectWithPrompt("\nSelect a symbol: ", cancelled));
+        EXPECT_EQ(cancelled.length(), 0);
+        EXPECT_EQ(host::Host::Instance().OpenSelectionSetCount(), 2u);
+    }
+    host::Host::Instance().SetAnswers(nullptr);
+    EXPECT_EQ(host::Host::Instance().OpenSelectionSetCount(), 0u);
+    EXPECT_EQ(answers.m_snapWhileAsked, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(answers.m_prompts.front(), "\nSelect symbols: ");
+    resbuf after{};
+    acedGetVar("SNAPMODE", &after);
+    EXPECT_EQ(after.resval.rint, 1);
+
+    host::Host::Instance().PickFirst() = {ref};
+    CSelection implied;
+    ASSERT_TRUE(SelectImplied(implied));
+    EXPECT_EQ(implied.at(0), ref);
+}
+
+TEST_F(DbAccessTest, HostCommandRunsFromItsArgumentChain) {
+    const std::vector<AcDbObjectId> entities = ModelSpace(m_db);
+    ads_name name;
+    ASSERT_EQ(acdbGetAdsName(name, entities[0]), Acad::eOk);
+    {
+        CadCommand erase(acutBuildList(RTSTR, "_.ERASE", RTENAME, name, RTSTR, "", 0));
+        ASSERT_TRUE(erase.isValid());
+        EXPECT_EQ(erase.run(), RTNORM);
+    }
+    EXPECT_TRUE(entities[0].isErased());
+    CadCommand unknown(acutBuildList(RTSTR, "NOSUCHCOMMAND", 0));
+    EXPECT_NE(unknown.run(), RTNORM);
+}
+
+TEST_F(DbAccessTest, ExtendedDataReadIsReleased) {
+    const std::vector<AcDbObjectId> entities = ModelSpace(m_db);
+    ASSERT_TRUE(EnsureRegApp("ZELKO_DUCT"));
+    CEntity line;
+    ASSERT_TRUE(line.open(entities[0], AcDb::kForWrite));
+    resbuf* data = acutBuildList(1001, "ZELKO_DUCT", 1000, "CP", 1070, 40, 0);
+    ASSERT_EQ(line.entity()->setXData(data), Acad::eOk);
+    acutRelRb(data);
+    CDxf dxf;
+    ASSERT_TRUE(dxf.read(line.entity(), "ZELKO_DUCT"));
+    ASSERT_NE(dxf.first(1000), nullptr);
+    EXPECT_STREQ(dxf.first(1000)->resval.rstring, "CP");
+    EXPECT_EQ(dxf.first(1070)->resval.rint, 40);
+    EXPECT_EQ(dxf.first(1040), nullptr);
+    EXPECT_FALSE(dxf.read(line.entity(), "ORVAZelko_WpDir"));
 }
 
 }  // namespace

@@ -96,8 +96,10 @@ int acedSetVar(const ACHAR* name, const resbuf* value);
 /// selection), ":$" (the user selects with the prompts of `pt1`: two const ACHAR* texts),
 /// ":S" or "_:S" (one pick), "X" (all entities of the current space), "W" and "C" (window and
 /// crossing from `pt1` to `pt2`), "P" (previous), "L" (last). `filter` is a DXF chain with
-/// entity type (0) and layer (8) conditions (wildcards allowed) grouped by -4 "<AND" "AND>"
-/// "<OR" "OR>" "<NOT" "NOT>". RTNORM with a new set, RTCAN, or RTERROR when nothing is selected.
+/// entity type (0, or RTDXF0 in acutBuildList), block name (2) and layer (8) conditions
+/// (wildcards, case-insensitive) grouped by -4 "<AND" "AND>" "<OR" "OR>" "<NOT" "NOT>"; any
+/// other code fails the selection. RTNORM with a new set, RTCAN, or RTERROR when nothing is
+/// selected.
 int acedSSGet(const ACHAR* mode, const void* pt1, const void* pt2, const resbuf* filter,
               ads_name ss);
 int acedSSFree(const ads_name ss);
