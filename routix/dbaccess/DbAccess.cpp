@@ -192,6 +192,69 @@ const resbuf* CDxf::first(int type) const {
     return nullptr;
 }
 
+// --- selection ------------------------------------------------------------------------------
+
+int CSelection::length() const {
+    Adesk::Int32 length = 0;
+    if (!m_bHeld || acedSSLength(m_name, &length) != RTNORM) {
+        return 0;
+    }
+    return static_cast<int>(length);
+}
+
+AcDbObjectId CSelection::at(int index) const {
+    ads_name entity = {0, 0};
+    AcDbObjectId id;
+    if (m_bHeld && acedSSName(m_name, index, entity) == RTNORM) {
+        acdbGetObjectId(id, entity);
+    }
+    return id;
+}
+
+void CSelection::clear() {
+    if (m_bHeld) {
+        acedSSFree(m_name);
+    }
+    m_bHeld = false;
+    m_name[0] = m_name[1] = 0;
+}
+
+ads_name& CSelection::fill() {
+    clear();
+    return m_name;
+}
+
+namespace {
+
+bool Select(const ACHAR* mode, const void* prompts, const resbuf* filter, CSelection& selection) {
+    CAutoVar snap;
+    snap.Set("SNAPMODE", 0);
+    selection.setHeld(acedSSGet(mode, prompts, nullptr, filter, selection.fill()) == RTNORM);
+    return selection.isValid();
+}
+
+}  // namespace
+
+bool SelectImplied(CSelection& selection) {
+    return Select("I", nullptr, nullptr, selection);
+}
+
+bool SelectWithPrompt(const ACHAR* prompt, CSelection& selection) {
+    const ACHAR* prompts[2] = {prompt, prompt};
+    return Select(":$", prompts, nullptr, selection);
+}
+
+bool SelectBlockReferences(const ACHAR* prompt, CSelection& selection) {
+    // Group code 0 ends an acutBuildList list, so the entity-type item is made by hand.
+    resbuf* filter = acutNewRb(0);
+    filter->resval.rstring = acutNewString("INSERT");
+    const ACHAR* prompts[2] = {prompt, prompt};
+    const bool selected = Select(prompt != nullptr ? ":$" : nullptr,
+                                 prompt != nullptr ? prompts : nullptr, filter, selection);
+    acutRelRb(filter);
+    return selected;
+}
+
 // --- table entries ---------------------------------------------------------------------------
 
 bool EnsureLayer(const ACHAR* name, const std::function<void(AcDbLayerTableRecord*)>& initialise,

@@ -299,6 +299,40 @@ private:
     resbuf* m_pHead = nullptr;
 };
 
+/// A selection set, freed when the wrapper goes out of scope.
+class CSelection {
+public:
+    CSelection() = default;
+    virtual ~CSelection() { clear(); }
+    CSelection(const CSelection&) = delete;
+    CSelection& operator=(const CSelection&) = delete;
+
+    bool isValid() const { return m_bHeld; }
+    /// The number of entities; 0 when nothing is held.
+    int length() const;
+    /// The id of entity `index`; null past the end.
+    AcDbObjectId at(int index) const;
+    /// Frees the set.
+    void clear();
+    /// The set's name, for acedSSGet to fill (a set held before is freed first).
+    ads_name& fill();
+    void setHeld(bool held) { m_bHeld = held; }
+
+private:
+    ads_name m_name = {0, 0};
+    bool m_bHeld = false;
+};
+
+// The selection helpers of the command context; each sets "SNAPMODE" to 0 while the user
+// selects. True when something was selected.
+
+/// The implied (pick-first) selection.
+bool SelectImplied(CSelection& selection);
+/// What the user selects when prompted with `prompt` (acedSSGet ":$").
+bool SelectWithPrompt(const ACHAR* prompt, CSelection& selection);
+/// Block references only, prompted with `prompt` (the host's default prompt when null).
+bool SelectBlockReferences(const ACHAR* prompt, CSelection& selection);
+
 /// Adds the layer `name` when the database has none of that name, set up by `initialise`
 /// before it is added. True only when a layer was added. (The current document's database
 /// when `database` is null.)
