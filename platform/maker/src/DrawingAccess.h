@@ -1,7 +1,7 @@
 #pragma once
 
 // What the symbol and attribute services share: objects of a drawing opened for the length of
-// one call, new texts counted until they are released, and the host's wildcard lists.
+// one call and new texts counted until they are released.
 
 #include <string>
 #include <string_view>
@@ -37,12 +37,6 @@ private:
 char* NewText(std::string_view text);
 /// Releases a text of NewText and sets it to null; a text not made there is left alone.
 void FreeText(char*& text);
-
-/// Whether `text` matches the host's wildcard list `pattern` ("BAN_NO,NAME*,PIN#*"): comma
-/// separated alternatives with "*", "?", "#" (a digit), "@" (a letter), "." (neither letter
-/// nor digit), "[...]" and "[~...]", a leading "~" that negates, and "`" quoting the next
-/// character. Letters compare without regard to case.
-bool WildcardMatch(std::string_view text, std::string_view pattern);
 
 /// The text of the first attribute of `reference` whose tag is `tag` (without regard to case);
 /// false when there is none.

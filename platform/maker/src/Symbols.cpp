@@ -8,6 +8,7 @@
 #include "DrawingAccess.h"
 #include "Store.h"
 #include "common/text.h"
+#include "host/aced.h"
 
 namespace zelko {
 
@@ -115,7 +116,7 @@ bool SymAttrsOpen(const AcDbBlockReference* reference, std::string_view filter, 
             continue;
         }
         std::string tag = attribute->tagName();
-        if (filter.empty() || detail::WildcardMatch(tag, filter)) {
+        if (filter.empty() || acutWcMatchEx(tag.c_str(), std::string(filter).c_str(), true)) {
             view->values.emplace_back(std::move(tag), attribute->text());
         }
     }
