@@ -132,7 +132,14 @@ int ScriptRunner::Run() {
     Host& host = Host::Instance();
     host.SetAnswers(this);
     host.SetScriptActive(m_input == nullptr);
-    while (const auto line = NextLine()) {
+    for (;;) {
+        if (m_input != nullptr) {
+            host.Console() << "\nCommand: ";
+            host.Console().flush();
+        }
+        const auto line = NextLine();
+        if (!line)
+            break;
         std::string_view text = common::Trim(*line);
         if (text.ends_with('\r'))
             text.remove_suffix(1);

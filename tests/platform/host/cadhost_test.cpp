@@ -104,6 +104,30 @@ TEST(Cadhost, RunsTheFrameOrdinalsOnADrawingInBothLanguages) {
     }
 }
 
+TEST(Cadhost, RunsOrdinalsOnALayoutDrawingOfTheSampleProject) {
+    std::filesystem::path drawing;
+    for (const auto& entry : std::filesystem::directory_iterator(SAMPLE_LAYOUT_DIR))
+        if (entry.path().filename().string().starts_with("LAYOUT_") &&
+            (drawing.empty() || entry.path() < drawing))
+            drawing = entry.path();
+    ASSERT_FALSE(drawing.empty());
+    for (const char* language : {"en_US.UTF-8", "ja_JP.UTF-8"}) {
+        TempDir dir;
+        WriteBytes(dir.path() / "run.scr", "open \"" + drawing.string() +
+                                               "\"\ngetvar DWGNAME\nordinal 1012\nordinal 1029\n");
+        const ProgramRun run = RunProgram({CADHOST_PATH, "--plugin", ROUTIX23_PATH, "--script",
+                                           (dir.path() / "run.scr").string()},
+                                          dir.path(), language);
+        const std::string text = std::string(language).starts_with("ja")
+                                     ? "\n仮配置の対象を、面選択してください。"
+                                     : "\nSelect the plate to place a device.";
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "\nDWGNAME = " + drawing.filename().string() +
+                               "\n*** message box \"ROUTIX23\" OK INFORMATION ***\n" + text +
+                               "\n*** answer: OK ***\n\n");
+    }
+}
+
 TEST(Cadhost, OrdinalsThePluginDoesNotExportAreRefused) {
     TempDir dir;
     const ProgramRun run =
