@@ -17,12 +17,35 @@ using zelko::BackWiring;
 
 namespace {
 
+/// common::CompareNoCase, with the ASCII part of the texts compared here: most texts of the
+/// wiring data are ASCII, and the lists compare them millions of times.
+int CompareNoCase(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 0x80 || cb >= 0x80) {
+            return common::CompareNoCase(a.substr(i), b.substr(i));
+        }
+        const int la = ca >= 'A' && ca <= 'Z' ? ca + ('a' - 'A') : ca;
+        const int lb = cb >= 'A' && cb <= 'Z' ? cb + ('a' - 'A') : cb;
+        if (la != lb) {
+            return la < lb ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a == b || CompareNoCase(a, b) == 0;
+}
+
 /// Compares key by key: the first key that differs decides.
 class Order {
 public:
     Order& NoCase(std::string_view a, std::string_view b) {
         if (m_result == 0) {
-            m_result = common::CompareNoCase(a, b);
+            m_result = CompareNoCase(a, b);
         }
         return *this;
     }
@@ -56,7 +79,7 @@ long long AddressNumber(std::string_view text) {
 template <typename... Texts>
 bool SameTexts(const std::tuple<Texts...>& a, const std::tuple<Texts...>& b) {
     return [&]<std::size_t... I>(std::index_sequence<I...>) {
-        return (common::EqualsNoCase(std::get<I>(a), std::get<I>(b)) && ...);
+        return (EqualsNoCase(std::get<I>(a), std::get<I>(b)) && ...);
     }
     (std::index_sequence_for<Texts...>{});
 }
@@ -83,7 +106,8 @@ bool SameWireEnd(const BackWireEnd& a, const BackWireEnd& b) {
            SameTexts(SideTexts(a.side[1]), SideTexts(b.side[1]));
 }
 
-/// The panels of the plan as the choice lists them.
+}  // namespace
+
 bool ListPanels(const zelko::WpData* plan, const PanelChoice& choice,
                 std::vector<ListPanel>& panels, std::string& error) {
     const zelko::WpPanelList* list =
@@ -110,8 +134,6 @@ bool ListPanels(const zelko::WpData* plan, const PanelChoice& choice,
     }
     return true;
 }
-
-}  // namespace
 
 bool WireEndBefore(const BackWireEnd& a, const BackWireEnd& b) {
     return Order()
@@ -203,27 +225,6 @@ void BuildBackList(std::shared_ptr<const BackWiring> wiring, const std::vector<L
             list.panels[p].devices.push_back(std::move(listed));
         }
     }
-}
-
-bool GatherBackList(const zelko::WpData* plan, int revision, const PanelChoice& choice,
-                    const TerminalTypeLookup& lookup, BackList& list, std::string& error) {
-    std::vector<ListPanel> panels;
-    if (!ListPanels(plan, choice, panels, error)) {
-        return false;
-    }
-    auto wiring = std::make_shared<BackWiring>();
-    if (!zelko::BackWiringLoad(plan, revision, *wiring)) {
-        error = zelko::MakerLastError();
-        return false;
-    }
-    for (auto& end : wiring->wireEnds) {
-        if (end.terminalType.empty() && lookup && !lookup(end)) {
-            error.clear();  // the lookup has set the module's error text
-            return false;
-        }
-    }
-    BuildBackList(std::move(wiring), panels, list);
-    return true;
 }
 
 void DiffBackLists(const BackList& current, const BackList& previous, BackList& added,

@@ -41,16 +41,13 @@ struct PanelChoice {
     std::vector<std::string> panels;  ///< panel numbers chosen when not all
 };
 
-/// Fills the terminal type of a wire end that has none (from the parts database); false, with
-/// the error text set, when the lookup fails.
-using TerminalTypeLookup = std::function<bool(zelko::BackWireEnd& end)>;
+/// The panels of the plan as the choice lists them (plan order, or by number), with the
+/// flag cleared for panels of kind 2 and panels not chosen. False with `error` when the plan
+/// has no panel list.
+bool ListPanels(const zelko::WpData* plan, const PanelChoice& choice,
+                std::vector<ListPanel>& panels, std::string& error);
 
-/// Gathers `revision` of the plan's wiring data into `list`. False with `error` when the data
-/// cannot be read or a terminal type cannot be looked up.
-bool GatherBackList(const zelko::WpData* plan, int revision, const PanelChoice& choice,
-                    const TerminalTypeLookup& lookup, BackList& list, std::string& error);
-
-/// Lists the panels and sorts `wiring` into `list` (the part of GatherBackList after reading).
+/// Sorts `wiring` into `list`: the devices of each panel of `panels` with their wire ends.
 void BuildBackList(std::shared_ptr<const zelko::BackWiring> wiring,
                    const std::vector<ListPanel>& panels, BackList& list);
 

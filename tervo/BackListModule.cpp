@@ -206,55 +206,26 @@ int BackListModule::Run() {
         return Fail(error);
     }
 
-    PanelChoice choice;
-    choice.byNumber = m_mMode;
-    choice.all = m_selection.all;
-    choice.panels = m_selection.panels;
     TerminalKinds kinds;
-    auto lookup = [&kinds](zelko::BackWireEnd& end) { return kinds.Lookup(end); };
-
-    WriteEvents events;
-    events.progress = [this](int percent) { zelko::CtxProgress(m_context, percent); };
-    events.undeletable = [](const std::string& fileName) {
+    ListRun run;
+    run.folder = m_outputFolder;
+    run.flags = flags;
+    run.choice.byNumber = m_mMode;
+    run.choice.all = m_selection.all;
+    run.choice.panels = m_selection.panels;
+    run.differences = zelko::ProjectRevisionState(0) == 2;
+    run.lookup = [&kinds](zelko::BackWireEnd& end) { return kinds.Lookup(end); };
+    run.events.progress = [this](int percent) { zelko::CtxProgress(m_context, percent); };
+    run.events.undeletable = [](const std::string& fileName) {
         SetErrorText(TervoMessage(kIdCannotDeleteOutput, {fileName}));
     };
-    auto write = [&](const BackList& list, const char* suffix) {
-        std::string why;
-        if (WriteBkFiles(m_outputFolder, list, suffix, flags, events, why)) {
-            return true;
-        }
+    if (!WriteBackLists(plan, run, error)) {
         if (ErrorText().empty()) {
-            SetErrorText(why);
-        } else {
-            LogLine(why);
+            SetErrorText(error);
+        } else if (!error.empty()) {
+            LogLine(error);
         }
-        return false;
-    };
-
-    BackList current;
-    if (!GatherBackList(plan, zelko::kRevisionCurrent, choice, lookup, current, error)) {
-        return Fail(error);
-    }
-    if (!write(current, kSuffixFull)) {
         return Fail("");
-    }
-
-    if (zelko::ProjectRevisionState(0) == 2) {
-        PanelChoice before = choice;
-        if (m_mMode) {
-            const int state2 = zelko::ProjectRevisionState2(1);
-            before.byNumber = state2 == 2 || state2 == 3;
-        }
-        BackList previous;
-        if (!GatherBackList(plan, zelko::kRevisionPrevious, before, lookup, previous, error)) {
-            return Fail(error);
-        }
-        BackList added;
-        BackList removed;
-        DiffBackLists(current, previous, added, removed);
-        if (!write(added, kSuffixAdded) || !write(removed, kSuffixRemoved)) {
-            return Fail("");
-        }
     }
     return zelko::kListSuccess;
 }

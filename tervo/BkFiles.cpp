@@ -1,12 +1,17 @@
 #include "BkFiles.h"
 
 #include <array>
+#include <map>
+#include <optional>
+#include <set>
 #include <system_error>
 
 #include "common/codepage.h"
 #include "common/files.h"
 #include "common/numbers.h"
 #include "common/text.h"
+#include "services/backwiringpanels.h"
+#include "services/maker.h"
 
 namespace tervo {
 
@@ -190,38 +195,191 @@ bool PrepareOutputFolder(const fs::path& folder, std::string& error) {
     return true;
 }
 
-bool WriteBkFiles(const fs::path& folder, const BackList& list, std::string_view suffix,
-                  unsigned flags, const WriteEvents& events, std::string& error) {
-    const std::size_t count = list.panels.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const ListPanel& panel = list.panels[i];
-        if (events.progress) {
-            events.progress(static_cast<int>((i + 1) * 100 / count));
+bool WritePanelFile(const fs::path& folder, const ListPanel& panel, std::string_view suffix,
+                    unsigned flags, const WriteEvents& events, std::string& error) {
+    const std::string name = BkFileName(panel.panelNo, suffix);
+    const fs::path path = folder / name;
+    std::error_code ec;
+    if (fs::symlink_status(path, ec).type() != fs::file_type::not_found) {
+        fs::remove(path, ec);
+        if (ec) {
+            if (events.undeletable) {
+                events.undeletable(name);
+            }
+            error = name + ": " + common::Describe(ec);
+            return false;
         }
-        if (!panel.listed) {
+    }
+    const std::string text = PanelText(panel, flags);
+    if (text.empty()) {
+        return true;  // a panel without devices leaves no file
+    }
+    if (auto written = common::WriteFileAtomically(path, common::ToCodePage(text))) {
+        error = name + ": " + common::Describe(written);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+/// Panel numbers as the store orders and groups them (its NOCASE collation): ASCII letters
+/// folded to lower case, then byte order.
+std::string PanelKey(std::string_view panelNo) {
+    std::string key(panelNo);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
+
+/// One revision read panel by panel, a panel ahead.
+class Revision {
+public:
+    Revision(const zelko::WpData* plan, int revision)
+        : m_panels(zelko::BackWiringOpenPanels(plan, revision)) {
+        Next();
+    }
+    ~Revision() { zelko::BackWiringPanelsFree(m_panels); }
+    Revision(const Revision&) = delete;
+    Revision& operator=(const Revision&) = delete;
+
+    bool failed() const { return m_panels == nullptr || zelko::BackWiringPanelsFailed(m_panels); }
+    bool AtPanel() const { return m_at; }
+    const std::string& Key() const { return m_key; }
+    /// The data of the current panel when its key is `key` (else empty data), moving on.
+    std::shared_ptr<zelko::BackWiring> Take(const std::string& key) {
+        auto taken = std::make_shared<zelko::BackWiring>();
+        if (m_at && m_key == key) {
+            taken = std::move(m_wiring);
+            Next();
+        }
+        return taken;
+    }
+
+private:
+    void Next() {
+        m_wiring = std::make_shared<zelko::BackWiring>();
+        std::string panelNo;
+        m_at = m_panels != nullptr && zelko::BackWiringNextPanel(m_panels, panelNo, *m_wiring);
+        m_key = m_at ? PanelKey(panelNo) : std::string();
+    }
+
+    zelko::BackWiringPanels* m_panels;
+    std::shared_ptr<zelko::BackWiring> m_wiring;
+    bool m_at = false;
+    std::string m_key;
+};
+
+bool LookUpTypes(zelko::BackWiring& wiring, const TerminalTypeLookup& lookup) {
+    for (auto& end : wiring.wireEnds) {
+        if (end.terminalType.empty() && lookup && !lookup(end)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteBackLists(const zelko::WpData* plan, const ListRun& run, std::string& error) {
+    std::vector<ListPanel> panels;
+    if (!ListPanels(plan, run.choice, panels, error)) {
+        return false;
+    }
+    std::map<std::string, std::size_t> listed;  // by key, first panel of a number
+    for (std::size_t p = 0; p < panels.size(); ++p) {
+        if (panels[p].listed) {
+            listed.emplace(PanelKey(panels[p].panelNo), p);
+        }
+    }
+    const std::vector<const char*> suffixes =
+        run.differences ? std::vector{kSuffixFull, kSuffixAdded, kSuffixRemoved}
+                        : std::vector{kSuffixFull};
+
+    // Writes the files of one panel from its data of both revisions.
+    auto writePanel = [&](const ListPanel& panel, std::shared_ptr<zelko::BackWiring> now,
+                          std::shared_ptr<zelko::BackWiring> before) {
+        if (!LookUpTypes(*now, run.lookup) || (before && !LookUpTypes(*before, run.lookup))) {
+            error.clear();  // the lookup has set the module's error text
+            return false;
+        }
+        const std::vector<ListPanel> one{ListPanel{panel.panelNo, panel.index, true, {}}};
+        BackList current;
+        BuildBackList(std::move(now), one, current);
+        if (!WritePanelFile(run.folder, current.panels[0], kSuffixFull, run.flags, run.events,
+                            error)) {
+            return false;
+        }
+        if (!run.differences) {
+            return true;
+        }
+        BackList previous;
+        BuildBackList(std::move(before), one, previous);
+        BackList added;
+        BackList removed;
+        DiffBackLists(current, previous, added, removed);
+        return WritePanelFile(run.folder, added.panels[0], kSuffixAdded, run.flags, run.events,
+                              error) &&
+               WritePanelFile(run.folder, removed.panels[0], kSuffixRemoved, run.flags, run.events,
+                              error);
+    };
+
+    std::size_t done = 0;
+    auto progress = [&] {
+        ++done;
+        if (run.events.progress) {
+            run.events.progress(static_cast<int>(done * 100 / listed.size()));
+        }
+    };
+
+    Revision now(plan, zelko::kRevisionCurrent);
+    std::optional<Revision> before;
+    if (run.differences) {
+        before.emplace(plan, zelko::kRevisionPrevious);
+    }
+    auto readFailed = [&] {
+        if (now.failed() || (before && before->failed())) {
+            error = zelko::MakerLastError();
+            return true;
+        }
+        return false;
+    };
+    std::set<std::size_t> written;
+    while (!readFailed() && (now.AtPanel() || (before && before->AtPanel()))) {
+        // The next panel number of either revision, in the store's order.
+        std::string key = now.AtPanel() ? now.Key() : before->Key();
+        if (before && before->AtPanel() && (!now.AtPanel() || before->Key() < key)) {
+            key = before->Key();
+        }
+        auto dataNow = now.Take(key);
+        auto dataBefore = before ? before->Take(key) : nullptr;
+        auto found = listed.find(key);
+        if (found == listed.end() || !written.insert(found->second).second) {
+            continue;  // not chosen, or not in the plan
+        }
+        if (!writePanel(panels[found->second], std::move(dataNow), std::move(dataBefore))) {
+            return false;
+        }
+        progress();
+    }
+    if (readFailed()) {
+        return false;
+    }
+    // Chosen panels without any data: nothing to write, but a file of their name goes.
+    for (const auto& [key, index] : listed) {
+        if (written.contains(index)) {
             continue;
         }
-        const std::string name = BkFileName(panel.panelNo, suffix);
-        const fs::path path = folder / name;
-        std::error_code ec;
-        if (fs::symlink_status(path, ec).type() != fs::file_type::not_found) {
-            fs::remove(path, ec);
-            if (ec) {
-                if (events.undeletable) {
-                    events.undeletable(name);
-                }
-                error = name + ": " + common::Describe(ec);
+        const ListPanel empty{panels[index].panelNo, panels[index].index, true, {}};
+        for (const char* suffix : suffixes) {
+            if (!WritePanelFile(run.folder, empty, suffix, run.flags, run.events, error)) {
                 return false;
             }
         }
-        const std::string text = PanelText(panel, flags);
-        if (text.empty()) {
-            continue;  // a panel without devices leaves no file
-        }
-        if (auto written = common::WriteFileAtomically(path, common::ToCodePage(text))) {
-            error = name + ": " + common::Describe(written);
-            return false;
-        }
+        progress();
     }
     return true;
 }

@@ -49,11 +49,31 @@ struct WriteEvents {
     std::function<void(const std::string& fileName)> undeletable;
 };
 
-/// Writes the files of every listed panel of `list` with `suffix` into `folder` (a file that
-/// ends up empty is not left behind). Each file is replaced whole. False with `error` when a
-/// file cannot be deleted or written; the files written before stay.
-bool WriteBkFiles(const std::filesystem::path& folder, const BackList& list,
-                  std::string_view suffix, unsigned flags, const WriteEvents& events,
-                  std::string& error);
+/// Writes the file of `panel` with `suffix` into `folder`: deletes the file there, then
+/// writes the panel's text whole (common::WriteFileAtomically), or no file when the text is
+/// empty. False with `error` when the old file cannot be deleted or the new one written.
+bool WritePanelFile(const std::filesystem::path& folder, const ListPanel& panel,
+                    std::string_view suffix, unsigned flags, const WriteEvents& events,
+                    std::string& error);
+
+/// Fills the terminal type of a wire end that has none (from the parts database); false, with
+/// the module's error text set, when the lookup fails.
+using TerminalTypeLookup = std::function<bool(zelko::BackWireEnd& end)>;
+
+struct ListRun {
+    std::filesystem::path folder;  ///< the output folder, made ready by PrepareOutputFolder
+    unsigned flags = kFlagAlways;
+    PanelChoice choice;
+    bool differences = false;  ///< the project has a previous revision: write "_ADD", "_SUB"
+    TerminalTypeLookup lookup;
+    WriteEvents events;
+};
+
+/// Writes the BK files of the chosen panels: the full list of each, and with `differences`
+/// its added and removed lines against the previous revision. The wiring data is read panel
+/// by panel (both revisions side by side), so only one panel is in memory at a time; the
+/// files of a panel are written before the next panel is read. False with `error` on the
+/// first failure; the files written before stay.
+bool WriteBackLists(const zelko::WpData* plan, const ListRun& run, std::string& error);
 
 }  // namespace tervo
