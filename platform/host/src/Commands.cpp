@@ -4,8 +4,10 @@
 // commands so the reactors hear them. ERASE: entity names, then "" (end of selection).
 // MIRROR: entity names, "" (end of selection), the two points of the mirror axis (each may be
 // preceded by an object snap override such as "NON"), then "Y" to delete the source objects
-// (the sources are transformed in place) or "N" (not supported: copies need a clone).
+// (the sources are transformed in place) or "N" (not supported: copies need a clone). Texts and
+// the attributes of block references keep their reading direction while MIRRTEXT is 0.
 
+#include <cmath>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -101,6 +103,35 @@ CommandOutcome Erase(Answers& answers) {
     return CommandOutcome::Ended;
 }
 
+// With MIRRTEXT 0 a mirrored text keeps its reading direction: its reference point goes where
+// the mirror puts it, and it is mirrored back along its own baseline about that point, which
+// reverses the mirrored baseline direction and clears the mirrored flag again.
+Acad::ErrorStatus KeepReadable(AcDbText* text) {
+    const bool leftBase =
+        text->horizontalMode() == AcDb::kTextLeft && text->verticalMode() == AcDb::kTextBase;
+    const bool fitted =
+        text->horizontalMode() == AcDb::kTextAlign || text->horizontalMode() == AcDb::kTextFit;
+    const AcGePoint3d pivot = leftBase || fitted ? text->position() : text->alignmentPoint();
+    AcGeVector3d baseline(std::cos(text->rotation()), std::sin(text->rotation()), 0);
+    baseline.transformBy(AcGeMatrix3d::planeToWorld(text->normal()));
+    return text->transformBy(AcGeMatrix3d::mirroring(AcGePlane(pivot, baseline.normal())));
+}
+
+Acad::ErrorStatus KeepAttributesReadable(AcDbBlockReference* reference) {
+    std::unique_ptr<AcDbObjectIterator> iterator(reference->attributeIterator());
+    for (; iterator && !iterator->done(); iterator->step()) {
+        AcDbAttribute* attribute = nullptr;
+        if (Acad::ErrorStatus es = acdbOpenObject(attribute, iterator->objectId(), AcDb::kForWrite);
+            es != Acad::eOk)
+            return es;
+        const Acad::ErrorStatus es = KeepReadable(attribute);
+        attribute->close();
+        if (es != Acad::eOk)
+            return es;
+    }
+    return Acad::eOk;
+}
+
 CommandOutcome Mirror(Answers& answers) {
     std::vector<AcDbObjectId> ids;
     AcGePoint3d first, second;
@@ -116,11 +147,18 @@ CommandOutcome Mirror(Answers& answers) {
         return CommandOutcome::Failed;
     const AcGeVector3d normal = axis.crossProduct(AcGeVector3d::kZAxis).normal();
     const AcGeMatrix3d matrix = AcGeMatrix3d::mirroring(AcGePlane(first, normal));
+    const bool mirrorText = Host::Instance().VarText("MIRRTEXT").value_or("0") != "0";
     for (const AcDbObjectId& id : ids) {
         AcDbEntity* entity = nullptr;
         if (acdbOpenAcDbEntity(entity, id, AcDb::kForWrite) != Acad::eOk)
             return CommandOutcome::Failed;
-        const Acad::ErrorStatus es = entity->transformBy(matrix);
+        Acad::ErrorStatus es = entity->transformBy(matrix);
+        if (es == Acad::eOk && !mirrorText) {
+            if (AcDbText* text = AcDbText::cast(entity))
+                es = KeepReadable(text);
+            else if (AcDbBlockReference* reference = AcDbBlockReference::cast(entity))
+                es = KeepAttributesReadable(reference);
+        }
         entity->close();
         if (es != Acad::eOk)
             return CommandOutcome::Failed;

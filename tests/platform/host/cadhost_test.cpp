@@ -141,30 +141,63 @@ TEST(Cadhost, OrdinalsThePluginDoesNotExportAreRefused) {
     EXPECT_NE(run.err.find("ordinal 1012 returned 1"), std::string::npos);
 }
 
+// Reads a drawing with ezdxf and lists what the mirror tests look at.
+ProgramRun ReadWithEzdxf(const TempDir& dir, const std::filesystem::path& drawing) {
+    WriteBytes(dir.path() / "read.py",
+               "import ezdxf, sys\n"
+               "def r(v):\n"
+               "    return round(v, 6) + 0.0\n"
+               "doc = ezdxf.readfile(sys.argv[1])\n"
+               "for e in doc.modelspace():\n"
+               "    t = e.dxftype()\n"
+               "    if t == 'LINE':\n"
+               "        print(e.dxf.handle, t, r(e.dxf.start.x), r(e.dxf.end.x))\n"
+               "    elif t == 'TEXT':\n"
+               "        print(e.dxf.handle, t, r(e.dxf.insert.x), r(e.dxf.insert.y),\n"
+               "              e.dxf.text_generation_flag & 2)\n"
+               "    elif t == 'INSERT':\n"
+               "        print(e.dxf.handle, t, r(e.dxf.insert.x), r(e.dxf.xscale))\n"
+               "        for a in e.attribs:\n"
+               "            print(' ', a.dxf.tag, r(a.dxf.insert.x), r(a.dxf.insert.y),\n"
+               "                  r(a.dxf.rotation), a.dxf.text_generation_flag & 2)\n"
+               "    else:\n"
+               "        print(e.dxf.handle, t)\n");
+    return RunProgram({"/usr/bin/python3", (dir.path() / "read.py").string(), drawing.string()},
+                      dir.path());
+}
+
 TEST(Cadhost, MirrorsAndErasesAndSavesADrawingThatEzdxfReads) {
     TempDir dir;
     const ProgramRun run = Cadhost(dir,
                                    "open LAYOUT_P1.dxf\n"
                                    "setvar MIRRTEXT 0\n"
-                                   "command _.mirror #3E #3F \"\" NON 10,0 NON 10,5 Y\n"
+                                   "command _.mirror #3E #3F #41 #38 \"\" NON 10,0 NON 10,5 Y\n"
                                    "command ERASE #40 \"\"\n"
                                    "getvar MIRRTEXT\n"
                                    "save out.dxf\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "\nMIRRTEXT = 0\n");
-    WriteBytes(dir.path() / "read.py",
-               "import ezdxf, sys\n"
-               "doc = ezdxf.readfile(sys.argv[1])\n"
-               "for e in doc.modelspace():\n"
-               "    if e.dxftype() == 'LINE':\n"
-               "        print(e.dxf.handle, round(e.dxf.start.x, 6), round(e.dxf.end.x, 6))\n"
-               "    else:\n"
-               "        print(e.dxf.handle, e.dxftype())\n");
-    const ProgramRun read = RunProgram(
-        {"/usr/bin/python3", (dir.path() / "read.py").string(), (dir.path() / "out.dxf").string()},
-        dir.path());
+    const ProgramRun read = ReadWithEzdxf(dir, dir.path() / "out.dxf");
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(read.out, "38 INSERT\n3B INSERT\n3E 20.0 15.0\n3F -40.0 -50.0\n41 TEXT\n");
+    // The line and the symbol are mirrored about x = 10; the text and the attribute keep their
+    // reading direction (not flagged backwards, baseline at 0 degrees).
+    EXPECT_EQ(read.out,
+              "38 INSERT 10.0 -1.0\n  NAME 10.0 13.0 0.0 0\n3B INSERT 50.0 1.0\n"
+              "  NAME 50.0 13.0 0.0 0\n3E LINE 20.0 15.0\n3F LINE -40.0 -50.0\n"
+              "41 TEXT -10.0 30.0 0\n");
+}
+
+TEST(Cadhost, WithMirrtextOneTextsAreMirroredToo) {
+    TempDir dir;
+    const ProgramRun run = Cadhost(dir,
+                                   "open LAYOUT_P1.dxf\nsetvar MIRRTEXT 1\n"
+                                   "command MIRROR #41 #38 \"\" 10,0 10,5 Y\nsave out.dxf\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const ProgramRun read = ReadWithEzdxf(dir, dir.path() / "out.dxf");
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_NE(read.out.find("41 TEXT -10.0 30.0 2\n"), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("  NAME 10.0 13.0 "), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find(" 2\n3B INSERT"), std::string::npos) << read.out;
 }
 
 TEST(Cadhost, AScriptWithoutTheAnswerACommandNeedsFails) {
