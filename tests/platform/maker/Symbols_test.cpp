@@ -11,6 +11,7 @@
 
 #include "services/attributes.h"
 #include "services/maker.h"
+#include "services/project.h"
 #include "support/FileSupport.h"
 
 namespace {
@@ -160,6 +161,14 @@ TEST_F(SymbolsTest, AttributeLayerComesFromTheDefinition) {
     EXPECT_FALSE(zelko::SymAttrLayer(m_refs[0], "TUBEDIRECTION1", layer));
     EXPECT_EQ(layer, "");
     EXPECT_FALSE(zelko::SymAttrLayer(OfType(m_db, "LINE").at(0), "NAME", layer));
+}
+
+TEST_F(SymbolsTest, PanelNumberComesOnlyFromATitleBlock) {
+    std::string panelNo = "x";
+    // The symbols carry BAN_NO, but no reference of the block TITLE does.
+    EXPECT_EQ(zelko::ProjPanelNoOfDrawing(&m_db, panelNo), 0);
+    EXPECT_EQ(panelNo, "");
+    EXPECT_EQ(zelko::ProjPanelNoOfDrawing(nullptr, panelNo), 0);
 }
 
 TEST_F(SymbolsTest, InsertedBlockCarriesItsAttributesOnANewLayer) {

@@ -12,6 +12,7 @@
 
 #include "SampleProject.h"
 #include "services/maker.h"
+#include "services/project.h"
 #include "services/supportfiles.h"
 #include "services/symbols.h"
 #include "services/termlist.h"
@@ -59,9 +60,12 @@ struct Drawn {
     std::map<std::string, std::string> plate;
 };
 
-void ReadLayout(const fs::path& file, Drawn& drawn) {
+void ReadLayout(const fs::path& file, const std::string& panelNo, Drawn& drawn) {
     AcDbDatabase db(false, true);
     ASSERT_EQ(db.readDwgFile(file.c_str()), Acad::eOk) << db.lastError();
+    std::string titlePanelNo;
+    EXPECT_NE(zelko::ProjPanelNoOfDrawing(&db, titlePanelNo), 0) << file;
+    EXPECT_EQ(titlePanelNo, panelNo);
     std::vector<std::pair<std::string, AcDbExtents>> plates;
     std::vector<AcDbObjectId> refs;
     AcDbBlockTableRecord* space = nullptr;
@@ -125,7 +129,7 @@ TEST(SampleDrawings, EveryTerminalOfTheStoreIsDrawnOnItsPlate) {
     for (int p = 1; p <= options.panels; ++p) {
         ReadLayout(dir.path() / "SAMPLE" / "DWG" / "LAYOUT" /
                        ("LAYOUT_" + sampleproject::PanelName(p) + ".dwg"),
-                   drawn);
+                   sampleproject::PanelNo(p), drawn);
     }
     std::map<std::string, std::string> faces;
     const fs::path project = dir.path() / "SAMPLE";
