@@ -19,7 +19,7 @@ namespace host {
 
 /// What the running command asks the user for.
 struct Request {
-    enum class Kind { String, Point, File, Selection, MessageBox };
+    enum class Kind { String, Point, File, Selection, MessageBox, Dialog };
     Kind kind = Kind::String;
     std::string prompt;   // the prompt, or the message box's caption and text
     std::string choices;  // for a message box: "YES/NO" and the like
