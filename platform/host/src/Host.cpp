@@ -332,7 +332,7 @@ int Host::SetVar(const std::string& name, const resbuf* value) {
                 variable.real = value->resval.rint;
             else
                 return RTERROR;
-            if (variable.compute && name == "DIMSCALE" && CurrentDocument() != nullptr)
+            if (variable.compute && found->first == "DIMSCALE" && CurrentDocument() != nullptr)
                 CurrentDocument()->database()->setDimscale(variable.real);
             break;
         default:

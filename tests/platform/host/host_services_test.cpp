@@ -223,6 +223,9 @@ TEST_F(HostServices, SystemVariables) {
     EXPECT_EQ(acedGetVar("NOSUCHVAR", &value), RTERROR);
     EXPECT_EQ(session.host().VarText("DWGPREFIX"), kData.string() + "/");
     EXPECT_EQ(session.host().VarText("DWGNAME"), "layout.dxf");
+    EXPECT_TRUE(session.host().SetVarText("dimscale", "10"));
+    EXPECT_EQ(session.host().CurrentDocument()->database()->dimscale(), 10);
+    EXPECT_EQ(session.host().VarText("DIMSCALE"), "10");
 
     std::vector<std::string> active;
     session.host().RunCommand("ZELKO1011", [&] {
