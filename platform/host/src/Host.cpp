@@ -101,6 +101,7 @@ void Host::Reset() {
     };
     m_variables["DWGNAME"] = name;
     Variable dimscale;
+    dimscale.type = RTREAL;
     dimscale.compute = [this] {
         Variable v;
         v.type = RTREAL;
