@@ -147,10 +147,10 @@ int BackListModule::Box(const std::string& text, int style) {
 }
 
 int BackListModule::Fail(const std::string& why) {
-    if (!why.empty()) {
-        SetErrorText(why);
-    }
-    LogLine(ErrorText());
+    // The reason of the failed run stays the error text, even when the log cannot take it.
+    const std::string reason = why.empty() ? ErrorText() : why;
+    LogLine(reason);
+    SetErrorText(reason);
     return zelko::kListNotReady;
 }
 

@@ -31,9 +31,6 @@ public:
     int OpenProject(zelko::ListProject* project) override;
     int QueryInt4() override { return 0; }
 
-    int Option() const { return m_option; }
-    const std::filesystem::path& OutputFolder() const { return m_outputFolder; }
-
 protected:
     /// `nameId`: the string id of the identifier.
     explicit BackListModule(unsigned nameId);
@@ -44,7 +41,8 @@ private:
     int Run();
     /// Shows a message box owned by the framework's window, captioned with the display name.
     int Box(const std::string& text, int style);
-    /// Fails the run: the module's error text and the log get `why`.
+    /// Fails the run: the log and the module's error text get `why` (empty: the error text
+    /// already set).
     int Fail(const std::string& why);
 
     std::string m_name;

@@ -142,6 +142,37 @@ TEST(BkLists, ColumnsFollowTheWireKindSettingAndThePlates) {
     }
 }
 
+TEST(BkLists, TheSettingsFileIsReadAsTheRegistryWouldBe) {
+    const std::string plan = Panel(1, "P1") + Device("P1", "K1") + WireEnd("P1", "K1", "1");
+    struct Case {
+        const char* why;
+        const char* file;
+        bool wireKinds;
+    } cases[] = {
+        {"key and name in other case, a trailing separator",
+         "# set by the administrator\n[software\\brindlex\\parameters\\bypassverchk\\]\n"
+         "TERVO_SENSYU = DWORD:00000002\n",
+         false},
+        {"the value under another key",
+         "[SOFTWARE\\Brindlex\\Parameters\\Other]\r\n"
+         "Tervo_SENSYU=dword:00000002\r\n",
+         true},
+        {"a value that is no DWORD",
+         "[SOFTWARE\\Brindlex\\Parameters\\BypassVerChk]\nTervo_SENSYU=\"2\"\n", true},
+        {"a malformed file", "[SOFTWARE\\Brindlex\\Parameters\\BypassVerChk]\nTervo_SENSYU 2\n",
+         true},
+    };
+    for (const auto& c : cases) {
+        Workplace work;
+        testsupport::WriteBytes(work.registry(), c.file);
+        const fs::path project = work.dir() / "PRJ";
+        listhosttest::MakeProject(project, "25.00", false, plan);
+        ASSERT_EQ(work.Listhost({"--yes", "--panels", "all", project.string(), "Tervo"}).status, 0);
+        EXPECT_EQ(Fields(BkLines(Bk(project) / "BK_P1.txt").at(3)).size(), c.wireKinds ? 14u : 12u)
+            << c.why;
+    }
+}
+
 TEST(BkLists, ValueLinesQuoteEveryValueAndNameTheDestinations) {
     Workplace work;
     const fs::path project = work.dir() / "PRJ";
