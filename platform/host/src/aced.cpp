@@ -165,7 +165,124 @@ bool ParsePoint(std::string_view text, ads_point point) {
 
 }  // namespace
 
+namespace {
+
+// What acedInitGet set for the next prompt, and the keyword of the last RTKWORD.
+struct InputControl {
+    int flags = 0;
+    std::vector<std::string> keywords;
+};
+InputControl g_next;
+std::string g_lastKeyword;
+
+InputControl TakeInputControl() {
+    InputControl control = std::move(g_next);
+    g_next = InputControl();
+    return control;
+}
+
+// The keyword `answer` names: the whole keyword or its capital letters, in any case.
+std::optional<std::string> MatchKeyword(const InputControl& control, std::string_view answer) {
+    const std::string wanted = common::ToUpper(std::string(common::Trim(answer)));
+    if (wanted.empty())
+        return std::nullopt;
+    for (const std::string& keyword : control.keywords) {
+        std::string capitals;
+        for (char c : keyword)
+            if (c >= 'A' && c <= 'Z')
+                capitals += c;
+        if (common::ToUpper(keyword) == wanted || capitals == wanted)
+            return keyword;
+    }
+    return std::nullopt;
+}
+
+// Asks until the answer is a number that the control bits accept, a keyword, empty (when
+// allowed) or cancelled.
+template <class T>
+int GetNumber(const ACHAR* prompt, T* result, bool whole) {
+    const InputControl control = TakeInputControl();
+    for (;;) {
+        const auto answer =
+            Host::Instance().Ask({Request::Kind::String, prompt != nullptr ? prompt : "", ""});
+        if (!answer || IsCancel(*answer))
+            return RTCAN;
+        const std::string text(common::Trim(*answer));
+        if (text.empty()) {
+            if ((control.flags & RSG_NONULL) == 0)
+                return RTNONE;
+            Host::Instance().Console() << "\nAn answer is required.";
+            continue;
+        }
+        if (const auto keyword = MatchKeyword(control, text)) {
+            g_lastKeyword = *keyword;
+            return RTKWORD;
+        }
+        char* end = nullptr;
+        const double value = whole ? static_cast<double>(std::strtol(text.c_str(), &end, 10))
+                                   : std::strtod(text.c_str(), &end);
+        if (*end != '\0') {
+            Host::Instance().Console()
+                << (whole ? "\nRequires an integer value." : "\nRequires a numeric value.");
+            continue;
+        }
+        if (((control.flags & RSG_NOZERO) != 0 && value == 0) ||
+            ((control.flags & RSG_NONEG) != 0 && value < 0)) {
+            Host::Instance().Console() << "\nValue out of range.";
+            continue;
+        }
+        *result = static_cast<T>(value);
+        return RTNORM;
+    }
+}
+
+}  // namespace
+
+int acedInitGet(int flags, const ACHAR* keywords) {
+    g_next.flags = flags;
+    g_next.keywords.clear();
+    std::istringstream words(keywords != nullptr ? keywords : "");
+    for (std::string word; words >> word;)
+        g_next.keywords.push_back(word);
+    return RTNORM;
+}
+
+int acedGetInt(const ACHAR* prompt, int* result) {
+    return result != nullptr ? GetNumber(prompt, result, true) : RTERROR;
+}
+
+int acedGetReal(const ACHAR* prompt, ads_real* result) {
+    return result != nullptr ? GetNumber(prompt, result, false) : RTERROR;
+}
+
+int acedGetKword(const ACHAR* prompt, ACHAR* result, std::size_t bufLen) {
+    const InputControl control = TakeInputControl();
+    for (;;) {
+        const auto answer =
+            Host::Instance().Ask({Request::Kind::String, prompt != nullptr ? prompt : "", ""});
+        if (!answer || IsCancel(*answer))
+            return RTCAN;
+        if (common::Trim(*answer).empty() && (control.flags & RSG_NONULL) == 0)
+            return RTNONE;
+        if (const auto keyword = MatchKeyword(control, *answer)) {
+            if (result == nullptr || keyword->size() >= bufLen)
+                return RTERROR;
+            std::memcpy(result, keyword->c_str(), keyword->size() + 1);
+            return RTNORM;
+        }
+        Host::Instance().Console() << "\nInvalid option keyword.";
+    }
+}
+
+int acedGetInput(ACHAR* result, std::size_t bufLen) {
+    if (result == nullptr || g_lastKeyword.size() >= bufLen)
+        return RTERROR;
+    std::memcpy(result, g_lastKeyword.c_str(), g_lastKeyword.size() + 1);
+    return RTNORM;
+}
+
 int acedGetString(int allowBlanks, const ACHAR* prompt, ACHAR* result, std::size_t bufLen) {
+    TakeInputControl();  // keywords do not apply to text prompts
     if (result == nullptr || bufLen == 0)
         return RTERROR;
     const auto answer =
@@ -185,13 +302,22 @@ int acedGetString(int allowBlanks, const ACHAR* prompt, ACHAR* result, std::size
 }
 
 int acedGetPoint(const ads_point, const ACHAR* prompt, ads_point result) {
+    const InputControl control = TakeInputControl();
     for (;;) {
         const auto answer =
             Host::Instance().Ask({Request::Kind::Point, prompt != nullptr ? prompt : "", ""});
         if (!answer || IsCancel(*answer))
             return RTCAN;
-        if (common::Trim(*answer).empty())
-            return RTNONE;
+        if (common::Trim(*answer).empty()) {
+            if ((control.flags & RSG_NONULL) == 0)
+                return RTNONE;
+            Host::Instance().Console() << "\nAn answer is required.";
+            continue;
+        }
+        if (const auto keyword = MatchKeyword(control, *answer)) {
+            g_lastKeyword = *keyword;
+            return RTKWORD;
+        }
         if (ParsePoint(*answer, result))
             return RTNORM;
         Host::Instance().Console() << "\nInvalid point.";

@@ -273,6 +273,50 @@ TEST_F(HostServices, Prompts) {
               "[/p/LAYOUT] (*.dwg): \nMore: *Cancel*");
 }
 
+TEST_F(HostServices, NumbersAndKeywords) {
+    session.answers() = hosttest::ListAnswers(
+        {"2", "c", "", "x", "-1", "0", "3", "1.5", "", "Right", "nope", "r", "5,5", "X"});
+    // The justification prompt: keywords 1, 2, 3 and their names.
+    acedInitGet(0, "1 2 3 Top Center Bottom");
+    int choice = 0;
+    EXPECT_EQ(acedGetInt("\nJustification: ", &choice), RTKWORD);
+    char keyword[16];
+    EXPECT_EQ(acedGetInput(keyword, sizeof keyword), RTNORM);
+    EXPECT_STREQ(keyword, "2");
+    acedInitGet(0, "1 2 3 Top Center Bottom");
+    EXPECT_EQ(acedGetInt("\nJustification: ", &choice), RTKWORD);
+    acedGetInput(keyword, sizeof keyword);
+    EXPECT_STREQ(keyword, "Center");
+    // The bits hold for one prompt: empty, not a number, negative and zero are asked again.
+    acedInitGet(RSG_NONULL | RSG_NOZERO | RSG_NONEG, nullptr);
+    EXPECT_EQ(acedGetInt("\nLength: ", &choice), RTNORM);
+    EXPECT_EQ(choice, 3);
+    ads_real real = 0;
+    EXPECT_EQ(acedGetReal("\nScale: ", &real), RTNORM);
+    EXPECT_EQ(real, 1.5);
+    EXPECT_EQ(acedGetReal("\nScale: ", &real), RTNONE);  // the bits are gone
+    acedInitGet(0, "Left Right");
+    EXPECT_EQ(acedGetKword("\nSide [Left/Right]: ", keyword, sizeof keyword), RTNORM);
+    EXPECT_STREQ(keyword, "Right");
+    acedInitGet(0, "Left Right");
+    EXPECT_EQ(acedGetKword("\nSide [Left/Right]: ", keyword, sizeof keyword), RTNORM);
+    EXPECT_STREQ(keyword, "Right");  // "nope" asked again, then "r", the capital of Right
+    acedInitGet(0, "eXit");
+    ads_point point;
+    EXPECT_EQ(acedGetPoint(nullptr, "\nPoint or [eXit]: ", point), RTNORM);
+    acedInitGet(0, "eXit");
+    EXPECT_EQ(acedGetPoint(nullptr, "\nPoint or [eXit]: ", point), RTKWORD);
+    acedGetInput(keyword, sizeof keyword);
+    EXPECT_STREQ(keyword, "eXit");
+    const std::string console = session.TakeConsole();
+    EXPECT_NE(console.find("\nLength: \nAn answer is required.\nLength: x\nRequires an integer "
+                           "value.\nLength: -1\nValue out of range.\nLength: 0\nValue out of "
+                           "range.\nLength: 3"),
+              std::string::npos)
+        << console;
+    EXPECT_NE(console.find("nope\nInvalid option keyword."), std::string::npos);
+}
+
 TEST_F(HostServices, ProgressMeter) {
     acedSetStatusBarProgressMeter("Updating...", 0, 200);
     acedSetStatusBarProgressMeterPos(50);

@@ -70,6 +70,23 @@ int acedGetString(int allowBlanks, const ACHAR* prompt, ACHAR* result, std::size
 /// Asks for a point ("x,y" or "x,y,z"); `base` may be null. RTNORM, RTCAN, RTNONE (empty
 /// answer) or RTERROR.
 int acedGetPoint(const ads_point base, const ACHAR* prompt, ads_point result);
+// Input control bits of acedInitGet.
+constexpr int RSG_NONULL = 1;  // an empty answer is not accepted
+constexpr int RSG_NOZERO = 2;  // zero is not accepted
+constexpr int RSG_NONEG = 4;   // a negative number is not accepted
+
+/// Sets the input control bits and the keywords (separated by blanks; the capital letters of a
+/// keyword are its abbreviation, "eXit" is "X") for the next prompt only. RTNORM.
+int acedInitGet(int flags, const ACHAR* keywords);
+/// Asks for a whole number or a real number. RTNORM, RTNONE (empty answer), RTKWORD (a keyword
+/// of acedInitGet, read it with acedGetInput), RTCAN. Answers that are not numbers, or break
+/// the control bits, are asked again.
+int acedGetInt(const ACHAR* prompt, int* result);
+int acedGetReal(const ACHAR* prompt, ads_real* result);
+/// Asks for one of the keywords of acedInitGet; RTNORM with the keyword, RTNONE, RTCAN.
+int acedGetKword(const ACHAR* prompt, ACHAR* result, std::size_t bufLen);
+/// The keyword the last prompt returned RTKWORD for. RTNORM.
+int acedGetInput(ACHAR* result, std::size_t bufLen);
 /// Asks for a file name (a file dialog on the host); `result` receives an RTSTR buffer whose
 /// text the caller frees with acutDelString (or acutRelRb of the buffer's text). RTNORM or
 /// RTCAN.
