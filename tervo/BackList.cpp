@@ -217,10 +217,11 @@ void BuildBackList(std::shared_ptr<const BackWiring> wiring, const std::vector<L
             if (found != endsOf.end()) {
                 listed.ends = std::move(found->second);
                 endsOf.erase(found);  // used
-                std::sort(listed.ends.begin(), listed.ends.end(),
-                          [](const BackWireEnd* a, const BackWireEnd* b) {
-                              return DeviceWireEndBefore(*a, *b);
-                          });
+                // Stable, so that wire ends equal in these keys keep the order of all wire ends.
+                std::stable_sort(listed.ends.begin(), listed.ends.end(),
+                                 [](const BackWireEnd* a, const BackWireEnd* b) {
+                                     return DeviceWireEndBefore(*a, *b);
+                                 });
             }
             list.panels[p].devices.push_back(std::move(listed));
         }
