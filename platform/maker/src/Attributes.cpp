@@ -97,11 +97,18 @@ int AttrSetText(AcDbObjectId reference, std::string_view tag, std::string_view t
     }
     std::unique_ptr<AcDbObjectIterator> it(object->attributeIterator());
     for (; !it->done(); it->step()) {
-        Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForWrite);
-        if (attribute && common::EqualsNoCase(attribute->tagName(), tag)) {
-            const std::string copy(text);
-            return attribute->setTextString(copy.c_str()) == Acad::eOk ? 1 : 0;
+        Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
+        if (!attribute || !common::EqualsNoCase(attribute->tagName(), tag)) {
+            continue;
         }
+        const std::string copy(text);
+        if (Acad::ErrorStatus es = attribute->upgradeOpen();
+            es != Acad::eOk || (es = attribute->setTextString(copy.c_str())) != Acad::eOk) {
+            detail::SetLastError("A23ZOATT: the attribute '" + std::string(tag) +
+                                 "' cannot be changed (" + acadErrorStatusText(es) + ")");
+            return 0;
+        }
+        return 1;
     }
     detail::SetLastError("A23ZOATT: no attribute '" + std::string(tag) + "' to set");
     return 0;

@@ -147,6 +147,18 @@ TEST_F(SymbolsTest, AttributeValuesAndJoinedNames) {
     EXPECT_EQ(zelko::AttrSetValue(cb, "inst_no", "  U2 "), 1);
     EXPECT_EQ(zelko::AttrSetText(cb, "PIN2", " 9"), 1);
     EXPECT_EQ(zelko::AttrSetText(cb, "OP_NAME", "(TO)"), 0);  // sets only what exists
+    {
+        // An attribute another reader holds cannot be changed: zero, text unchanged.
+        AcDbBlockReference* ref = nullptr;
+        ASSERT_EQ(acdbOpenObject(ref, cb, AcDb::kForRead), Acad::eOk);
+        std::unique_ptr<AcDbObjectIterator> it(ref->attributeIterator());
+        AcDbAttribute* name = nullptr;
+        ASSERT_EQ(acdbOpenObject(name, it->objectId(), AcDb::kForRead), Acad::eOk);
+        EXPECT_EQ(zelko::AttrSetText(cb, "NAME", "QF"), 0);
+        EXPECT_NE(zelko::MakerLastError().find("'NAME' cannot be changed"), std::string::npos);
+        name->close();
+        ref->close();
+    }
     ASSERT_EQ(m_db.saveAs(layout().c_str()), Acad::eOk);
     EXPECT_NE(Python("inserts", layout()).find("PIN2= 9 PINX=x BAN_NO=P1 INST_NO=U2 "),
               std::string::npos);
