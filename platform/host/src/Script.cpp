@@ -207,6 +207,22 @@ bool ScriptRunner::Execute(const std::string& line) {
         }
         return true;
     }
+    if (verb == "ACTIVATE") {
+        if (!arity(1, 1))
+            return false;
+        // By path or by file name, case-insensitively, as documents are looked up.
+        for (AcApDocument* document : host.Documents()) {
+            const std::filesystem::path path = host.DocumentPath(document);
+            if (common::EqualsNoCase(path.string(),
+                                     Resolve(words[1]).lexically_normal().string()) ||
+                common::EqualsNoCase(path.filename().string(), words[1])) {
+                host.Activate(document);
+                return true;
+            }
+        }
+        Error("no open document " + words[1]);
+        return false;
+    }
     if (verb == "CLOSE") {
         if (!arity(0, 0))
             return false;

@@ -200,6 +200,22 @@ TEST(Cadhost, WithMirrtextOneTextsAreMirroredToo) {
     EXPECT_NE(read.out.find(" 2\n3B INSERT"), std::string::npos) << read.out;
 }
 
+TEST(Cadhost, DocumentsAreOpenedActivatedAndClosed) {
+    TempDir dir;
+    std::filesystem::copy_file(kData / "layout.dxf", dir.path() / "LAYOUT_P2.dxf");
+    const ProgramRun run = Cadhost(dir,
+                                   "open LAYOUT_P1.dxf\nopen LAYOUT_P2.dxf\ngetvar DWGNAME\n"
+                                   "activate layout_p1.DXF\ngetvar DWGNAME\n"
+                                   "activate LAYOUT_P2.dxf\nclose\ngetvar DWGNAME\n"
+                                   "activate LAYOUT_P2.dxf\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "\nDWGNAME = LAYOUT_P2.dxf\nDWGNAME = LAYOUT_P1.dxf\nDWGNAME = "
+              "LAYOUT_P1.dxf\n");
+    EXPECT_NE(run.err.find("run.scr:9: no open document LAYOUT_P2.dxf"), std::string::npos)
+        << run.err;
+}
+
 TEST(Cadhost, AScriptWithoutTheAnswerACommandNeedsFails) {
     TempDir dir;
     // The box has one button and needs no answer; the stray answer line is an error, and so is
