@@ -392,6 +392,8 @@ Meter g_meter;
 int acedSetStatusBarProgressMeter(const ACHAR* label, int min, int max) {
     g_meter = Meter{label != nullptr ? label : "", min, max, -1};
     Host::Instance().ProgressText() = g_meter.label + " 0%";
+    if (std::ostream* trace = Host::Instance().Trace())
+        *trace << "cadhost: progress meter \"" << g_meter.label << "\"" << std::endl;
     return 0;
 }
 
@@ -403,7 +405,11 @@ int acedSetStatusBarProgressMeterPos(int position) {
 }
 
 void acedRestoreStatusBar() {
-    Host::Instance().ProgressText().clear();
+    std::string& text = Host::Instance().ProgressText();
+    if (std::ostream* trace = Host::Instance().Trace(); trace != nullptr && !text.empty())
+        *trace << "cadhost: progress meter ended at " << text.substr(text.rfind(' ') + 1)
+               << std::endl;
+    text.clear();
 }
 
 int acdbRToS(ads_real value, int unit, int precision, ACHAR* result, std::size_t bufLen) {

@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     }
 
     host::Host& host = host::Host::Instance();
+    host.SetTrace(&std::cerr);
     host::Plugin loaded;
     int status = 0;
     for (const std::string& drawing : drawings) {

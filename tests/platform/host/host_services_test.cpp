@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "platform/host/HostSession.h"
 #include "support/FileSupport.h"
@@ -318,6 +319,8 @@ TEST_F(HostServices, NumbersAndKeywords) {
 }
 
 TEST_F(HostServices, ProgressMeter) {
+    std::ostringstream trace;
+    session.host().SetTrace(&trace);
     acedSetStatusBarProgressMeter("Updating...", 0, 200);
     acedSetStatusBarProgressMeterPos(50);
     EXPECT_EQ(session.host().ProgressText(), "Updating... 25%");
@@ -325,6 +328,10 @@ TEST_F(HostServices, ProgressMeter) {
     EXPECT_EQ(session.host().ProgressText(), "Updating... 100%");
     acedRestoreStatusBar();
     EXPECT_EQ(session.host().ProgressText(), "");
+    acedRestoreStatusBar();  // nothing shown: nothing noted
+    session.host().SetTrace(nullptr);
+    EXPECT_EQ(trace.str(),
+              "cadhost: progress meter \"Updating...\"\ncadhost: progress meter ended at 100%\n");
 }
 
 }  // namespace

@@ -95,8 +95,12 @@ public:
     std::vector<AcDbObjectId>& PickFirst() { return m_pickFirst; }
     std::vector<AcDbObjectId>& Previous() { return m_previous; }
 
-    // The progress meter, as the status bar shows it ("label 3/10"; empty when none).
+    // The progress meter, as the status bar shows it ("Updating... 30%"; empty when none).
     std::string& ProgressText() { return m_progress; }
+    /// Where the host notes what it shows outside the command line (the progress meter):
+    /// standard error in cadhost, nowhere by default.
+    void SetTrace(std::ostream* trace) { m_trace = trace; }
+    std::ostream* Trace() const { return m_trace; }
 
     /// The application context (outside every command).
     bool InApplicationContext() const { return m_commandDepth == 0; }
@@ -121,6 +125,7 @@ private:
     std::vector<AcDbObjectId> m_pickFirst;
     std::vector<AcDbObjectId> m_previous;
     std::string m_progress;
+    std::ostream* m_trace = nullptr;
 };
 
 /// The second word of every selection-set name.
