@@ -28,6 +28,9 @@ extern int g_nModelessGate;
 
 /// "ROUTIX23" or "ROUTIX24": the name of this build (frame/Release.cpp).
 const char* ReleaseName();
+/// The maker's wiring-database updater library of this build's release, found in the
+/// plug-in's own folder: "A23ZOWMR" (release 23) or "V24UDEVU" (release 24).
+const char* WimUpdaterName();
 
 }  // namespace routix
 

@@ -15,4 +15,14 @@ const char* ReleaseName() {
     return "ROUTIX" ROUTIX_STRINGIFY(ROUTIX_RELEASE);
 }
 
+const char* WimUpdaterName() {
+#if ROUTIX_RELEASE == 23
+    return "A23ZOWMR";
+#elif ROUTIX_RELEASE == 24
+    return "V24UDEVU";
+#else
+#error "no wiring-database updater is known for this release"
+#endif
+}
+
 }  // namespace routix
