@@ -27,3 +27,13 @@ echo "KABLOS: processing samples/casting.txt on the simulated machine (binary pr
 "$kablos" --batch "$top/samples/casting.txt" "$@"
 echo "Bytes the machine received: $(stat -c %s "$home/machine.log") (log: $home/machine.log)"
 echo "Per-user settings file: $XDG_DATA_HOME/Brindlex/TRIM-KIT/KABLOS.ini"
+
+# TERVO: the sample project's back-panel lists, written twice through listhost; the second run
+# moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
+# each panel also gets its _ADD and _SUB files.
+samples="$top/build/release/samples"
+for run in 1 2; do
+    ZELKO_HOME="$samples/zelko" "$top/build/release/platform/listhost/listhost" --yes \
+        --panels all "$samples/SAMPLE" Tervo
+done
+echo "Back-panel lists: $samples/SAMPLE/FT_OUTPUT/BK"; ls "$samples/SAMPLE/FT_OUTPUT/BK"

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+class AcDbDatabase;
+
 namespace zelko {
 
 // --- The open project (set by the host) -------------------------------------------------
@@ -47,6 +49,10 @@ void ProjDrawingListFree(ProjDrawings* list);
 int ProjDrawingPanelNo(std::string_view path, std::string& panelNo);
 /// The project flags of the drawing at `path`; false when it is not one of the project's.
 bool ProjDrawingFlags(std::string_view path, int& flags);
+/// The panel number written in the title block of a drawing: the attribute "BAN_NO" of the
+/// first model-space reference of the block "TITLE" (compared without regard to case) whose
+/// "BAN_NO" is not blank. Nonzero when found (platform/maker/README.md, "Symbols in drawings").
+int ProjPanelNoOfDrawing(AcDbDatabase* database, std::string& panelNo);
 
 // --- Project paths ----------------------------------------------------------------------
 

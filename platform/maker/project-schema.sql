@@ -118,6 +118,8 @@ CREATE TABLE device (
     model          TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX device_by_revision ON device(revision);
+-- The back-panel lists read a revision panel by panel.
+CREATE INDEX device_by_panel ON device(revision, panel_no COLLATE NOCASE);
 
 -- Wire ends at the devices' terminals, per revision. Side 1 is where the wire starts, side 2
 -- where it ends; route_kind 'BANKAN', 'BANNAI' or 'DOOR'; terminal_type 'CONV', 'COIL', ...
@@ -143,3 +145,4 @@ CREATE TABLE wire_end (
     wire_color2 TEXT NOT NULL DEFAULT '', special2 TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX wire_end_by_revision ON wire_end(revision);
+CREATE INDEX wire_end_by_panel ON wire_end(revision, panel_no COLLATE NOCASE);

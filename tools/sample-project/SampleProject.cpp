@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "SampleDrawings.h"
 #include "common/files.h"
 #include "common/text.h"
 #include "maker/schema.h"
@@ -190,15 +191,6 @@ void WritePartTables(NewDatabase& db) {
         }
     }
     db.Exec("COMMIT");
-}
-
-std::string PanelNo(int p) {
-    return "P" + std::to_string(p);
-}
-
-std::string PanelName(int p) {
-    std::string number = std::to_string(p);
-    return "P" + std::string(number.size() < 2 ? 2 - number.size() : 0, '0') + number;
 }
 
 int PanelId(int p) {
@@ -407,6 +399,15 @@ bool WriteIni(const fs::path& file, std::string& error) {
 
 }  // namespace
 
+std::string PanelNo(int p) {
+    return "P" + std::to_string(p);
+}
+
+std::string PanelName(int p) {
+    std::string number = std::to_string(p);
+    return "P" + std::string(number.size() < 2 ? 2 - number.size() : 0, '0') + number;
+}
+
 int TerminalsPerPanel(const Options& options) {
     return options.componentsPerPanel * 6 + options.blockTerminalsPerPanel +
            options.relayTerminalsPerPanel;
@@ -422,7 +423,7 @@ bool WriteInstallation(const fs::path& folder, std::string& error) {
     }
     NewDatabase parts(folder / "BOM" / "ZELKOBOM.sqlite", error);
     WritePartTables(parts);
-    return parts.Finish();
+    return parts.Finish() && WriteSupportDrawings(folder, error);
 }
 
 bool WriteProject(const fs::path& folder, const Options& options, std::string& error) {
@@ -493,7 +494,7 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
                   {std::string(key), std::int64_t{value}});
     }
     db.Exec("COMMIT");
-    return db.Finish();
+    return db.Finish() && WriteLayoutDrawings(folder, options, error);
 }
 
 }  // namespace sampleproject

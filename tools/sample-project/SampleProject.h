@@ -21,14 +21,19 @@ struct Options {
 };
 
 /// Writes the project "<folder>" (store "ZELKOPRJ.sqlite", "DWG/LAYOUT" with the wiring
-/// database "LAYOUT.mdb", "ZELKOWP.ini", "FT_OUTPUT"). Every file is written beside its target
+/// database "LAYOUT.mdb" and the layout drawings of SampleDrawings.h, "ZELKOWP.ini",
+/// "FT_OUTPUT"). Every file is written beside its target
 /// and renamed over it, so a failed run leaves what was there. False with `error` set on
 /// failure.
 bool WriteProject(const std::filesystem::path& folder, const Options& options, std::string& error);
 
 /// Writes a maker installation: the default parts database "BOM/ZELKOBOM.sqlite" and the
-/// folder "SUPPORT" for the support drawings.
+/// support drawings in "SUPPORT".
 bool WriteInstallation(const std::filesystem::path& folder, std::string& error);
+
+/// Panel number ("P1") and panel name ("P01", as in "LAYOUT_P01") of the p-th panel.
+std::string PanelNo(int p);
+std::string PanelName(int p);
 
 /// Terminal count of one panel with these options, per revision.
 int TerminalsPerPanel(const Options& options);

@@ -1,0 +1,563 @@
+#include "services/symbols.h"
+
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "DrawingAccess.h"
+#include "Store.h"
+#include "common/text.h"
+#include "host/aced.h"
+
+namespace zelko {
+
+struct SymInfo : detail::Handle {
+    std::string type;
+};
+
+struct SymAttrs : detail::Handle {
+    SymInfo info;
+    std::vector<std::pair<std::string, std::string>> values;  // tag, text in drawing order
+};
+
+namespace {
+
+using detail::Opened;
+
+/// The first string of the symbol application's extended data of `object`, if any.
+bool SymbolType(const AcDbObject* object, std::string& type) {
+    resbuf* chain = object->xData(kSymbolApp.data());
+    bool found = false;
+    for (const resbuf* rb = chain; rb != nullptr; rb = rb->rbnext) {
+        if (rb->restype == 1000) {
+            type = rb->resval.rstring != nullptr ? rb->resval.rstring : "";
+            found = !type.empty();
+            break;
+        }
+    }
+    acutRelRb(chain);
+    return found;
+}
+
+/// The type of a reference: its own extended data, else that of its block definition.
+bool ReferenceType(const AcDbBlockReference* reference, std::string& type) {
+    if (SymbolType(reference, type)) {
+        return true;
+    }
+    Opened<AcDbBlockTableRecord> block(reference->blockTableRecord(), AcDb::kForRead);
+    return block && SymbolType(block.get(), type);
+}
+
+bool CopyOut(const SymAttrs* attrs, std::string_view tag, char*& value) {
+    value = nullptr;
+    if (attrs == nullptr) {
+        return false;
+    }
+    for (const auto& [name, text] : attrs->values) {
+        if (common::EqualsNoCase(name, tag)) {
+            value = detail::NewText(text);
+            return true;
+        }
+    }
+    return false;
+}
+
+AcGePoint3d Transformed(const AcGePoint3d& point, const AcGeMatrix3d& matrix) {
+    AcGePoint3d copy = point;
+    copy.transformBy(matrix);
+    return copy;
+}
+
+}  // namespace
+
+SymInfo* SymInfoOpen(const AcDbBlockReference* reference) {
+    std::string type;
+    if (reference == nullptr || !ReferenceType(reference, type)) {
+        detail::SetLastError("A23ZOSYT: the block reference is no maker symbol");
+        return nullptr;
+    }
+    auto* info = new SymInfo;
+    info->type = std::move(type);
+    return info;
+}
+
+SymInfo* SymInfoOpen(AcDbObjectId reference) {
+    Opened<AcDbBlockReference> object(reference, AcDb::kForRead);
+    if (!object) {
+        detail::SetLastError(std::string("A23ZOSYT: the symbol cannot be opened (") +
+                             acadErrorStatusText(object.status()) + ")");
+        return nullptr;
+    }
+    return SymInfoOpen(object.get());
+}
+
+void SymInfoFree(SymInfo* info) {
+    delete info;
+}
+
+const char* SymTypeName(const SymInfo* info) {
+    return info != nullptr ? info->type.c_str() : "";
+}
+
+bool SymAttrsOpen(const AcDbBlockReference* reference, std::string_view filter, SymAttrs*& attrs) {
+    attrs = nullptr;
+    std::string type;
+    if (reference == nullptr || !ReferenceType(reference, type)) {
+        detail::SetLastError("A23ZOSYT: the block reference is no maker symbol");
+        return false;
+    }
+    auto view = std::make_unique<SymAttrs>();
+    view->info.type = std::move(type);
+    std::unique_ptr<AcDbObjectIterator> it(reference->attributeIterator());
+    for (; !it->done(); it->step()) {
+        Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
+        if (!attribute) {
+            continue;
+        }
+        std::string tag = attribute->tagName();
+        if (filter.empty() || acutWcMatchEx(tag.c_str(), std::string(filter).c_str(), true)) {
+            view->values.emplace_back(std::move(tag), attribute->text());
+        }
+    }
+    attrs = view.release();
+    return true;
+}
+
+bool SymAttrsOpen(AcDbObjectId reference, std::string_view filter, SymAttrs*& attrs) {
+    attrs = nullptr;
+    Opened<AcDbBlockReference> object(reference, AcDb::kForRead);
+    if (!object) {
+        detail::SetLastError(std::string("A23ZOSYT: the symbol cannot be opened (") +
+                             acadErrorStatusText(object.status()) + ")");
+        return false;
+    }
+    return SymAttrsOpen(object.get(), filter, attrs);
+}
+
+void SymAttrsClose(SymAttrs* attrs) {
+    delete attrs;
+}
+
+const SymInfo* SymAttrsHandle(const SymAttrs* attrs) {
+    return attrs != nullptr ? &attrs->info : nullptr;
+}
+
+bool SymAttr(const SymAttrs* attrs, std::string_view tag, char*& value) {
+    return CopyOut(attrs, tag, value);
+}
+
+bool SymName(const SymAttrs* attrs, char*& value) {
+    return CopyOut(attrs, "NAME", value);
+}
+
+bool SymPanelNo(const SymAttrs* attrs, char*& value) {
+    return CopyOut(attrs, "BAN_NO", value);
+}
+
+bool SymUnit(const SymAttrs* attrs, char*& value) {
+    return CopyOut(attrs, "INST_NO", value);
+}
+
+void SymTextFree(char*& text) {
+    detail::FreeText(text);
+}
+
+bool SymAttrLayer(AcDbObjectId reference, std::string_view tag, std::string& layer) {
+    layer.clear();
+    Opened<AcDbBlockReference> object(reference, AcDb::kForRead);
+    if (!object) {
+        return false;
+    }
+    Opened<AcDbBlockTableRecord> block(object->blockTableRecord(), AcDb::kForRead);
+    if (!block) {
+        return false;
+    }
+    AcDbBlockTableRecordIterator* raw = nullptr;
+    if (block->newIterator(raw) != Acad::eOk) {
+        return false;
+    }
+    std::unique_ptr<AcDbBlockTableRecordIterator> it(raw);
+    for (; !it->done(); it->step()) {
+        AcDbObjectId id;
+        it->getEntityId(id);
+        if (id.dxfType() != "ATTDEF") {
+            continue;
+        }
+        Opened<AcDbAttributeDefinition> definition(id, AcDb::kForRead);
+        if (definition && common::EqualsNoCase(definition->tagName(), tag)) {
+            layer = definition->layerName();
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+/// Makes sure `database` has the layer `name`.
+bool EnsureLayer(AcDbDatabase* database, std::string_view name) {
+    AcDbLayerTable* table = nullptr;
+    const std::string layerName(name);
+    if (database->getLayerTable(table, AcDb::kForRead) != Acad::eOk) {
+        return false;
+    }
+    bool ok = table->has(layerName.c_str());
+    if (!ok && table->upgradeOpen() == Acad::eOk) {
+        auto* record = new AcDbLayerTableRecord;
+        record->setName(layerName.c_str());
+        if (table->add(record) == Acad::eOk) {
+            record->close();
+            ok = true;
+        } else {
+            delete record;
+        }
+    }
+    table->close();
+    return ok;
+}
+
+/// The attribute definitions of a block that a new reference fills in.
+struct AttributeTemplate {
+    std::string tag;
+    std::string text;
+    std::string layer;
+    AcGePoint3d position;
+    double height = 0;
+    double rotation = 0;
+    bool invisible = false;
+};
+
+std::vector<AttributeTemplate> AttributeTemplates(const AcDbBlockTableRecord* block) {
+    std::vector<AttributeTemplate> templates;
+    AcDbBlockTableRecordIterator* raw = nullptr;
+    if (block->newIterator(raw) != Acad::eOk) {
+        return templates;
+    }
+    std::unique_ptr<AcDbBlockTableRecordIterator> it(raw);
+    for (; !it->done(); it->step()) {
+        AcDbObjectId id;
+        it->getEntityId(id);
+        if (id.dxfType() != "ATTDEF") {
+            continue;
+        }
+        Opened<AcDbAttributeDefinition> definition(id, AcDb::kForRead);
+        if (!definition || definition->isConstant()) {
+            continue;
+        }
+        templates.push_back({definition->tagName(), definition->text(), definition->layerName(),
+                             definition->position(), definition->height(), definition->rotation(),
+                             definition->isInvisible()});
+    }
+    return templates;
+}
+
+}  // namespace
+
+int SymInsertBlock(AcDbObjectId& referenceId, const AcGePoint3d& point, AcDbObjectId blockId,
+                   AcDbDatabase* database, std::string_view layer) {
+    referenceId = AcDbObjectId();
+    if (database == nullptr) {
+        detail::SetLastError("A23ZOSYT: no database to insert into");
+        return 0;
+    }
+    std::vector<AttributeTemplate> templates;
+    {
+        Opened<AcDbBlockTableRecord> block(blockId, AcDb::kForRead);
+        if (!block) {
+            detail::SetLastError(std::string("A23ZOSYT: the block cannot be opened (") +
+                                 acadErrorStatusText(block.status()) + ")");
+            return 0;
+        }
+        templates = AttributeTemplates(block.get());
+    }
+    const std::string layerName(layer.empty() ? std::string_view("0") : layer);
+    if (!EnsureLayer(database, layerName)) {
+        detail::SetLastError("A23ZOSYT: the layer '" + layerName + "' cannot be made");
+        return 0;
+    }
+    Opened<AcDbBlockTableRecord> space(database->currentSpaceId(), AcDb::kForWrite);
+    if (!space) {
+        detail::SetLastError(std::string("A23ZOSYT: the model space cannot be opened (") +
+                             acadErrorStatusText(space.status()) + ")");
+        return 0;
+    }
+    auto* reference = new AcDbBlockReference(point, blockId);
+    reference->setDatabaseDefaults(database);
+    AcDbObjectId id;
+    if (space->appendAcDbEntity(id, reference) != Acad::eOk) {
+        delete reference;
+        detail::SetLastError("A23ZOSYT: the block reference cannot be added");
+        return 0;
+    }
+    reference->setLayer(layerName.c_str());
+    const AcGeMatrix3d transform = reference->blockTransform();
+    for (const auto& t : templates) {
+        auto* attribute =
+            new AcDbAttribute(Transformed(t.position, transform), t.text.c_str(), t.tag.c_str());
+        attribute->setDatabaseDefaults(database);
+        attribute->setHeight(t.height);
+        attribute->setRotation(t.rotation + reference->rotation());
+        attribute->setInvisible(t.invisible);
+        if (attribute->setLayer(t.layer.c_str()) != Acad::eOk) {
+            attribute->setLayer(layerName.c_str());
+        }
+        AcDbObjectId attributeId;
+        if (reference->appendAttribute(attributeId, attribute) == Acad::eOk) {
+            attribute->close();
+        } else {
+            delete attribute;
+        }
+    }
+    reference->close();
+    referenceId = id;
+    return 1;
+}
+
+int SymLoadBlockFile(AcDbDatabase* database, std::string_view blockName, std::string_view file,
+                     AcDbObjectId& blockId) {
+    blockId = AcDbObjectId();
+    const std::string name(blockName);
+    if (database == nullptr || name.empty()) {
+        detail::SetLastError("A23ZOSYT: no database or no block name to load into");
+        return 0;
+    }
+    {
+        AcDbBlockTable* table = nullptr;
+        if (database->getBlockTable(table, AcDb::kForRead) != Acad::eOk) {
+            detail::SetLastError("A23ZOSYT: the block table cannot be opened");
+            return 0;
+        }
+        const bool known = table->getAt(name.c_str(), blockId) == Acad::eOk;
+        table->close();
+        if (known) {
+            return 1;
+        }
+    }
+    AcDbDatabase side(false, true);
+    const std::string path(file);
+    if (Acad::ErrorStatus es = side.readDwgFile(path.c_str()); es != Acad::eOk) {
+        detail::SetLastError(
+            "A23ZOSYT: the block '" + name + "' cannot be loaded: " +
+            (side.lastError().empty() ? std::string(acadErrorStatusText(es)) : side.lastError()));
+        return 0;
+    }
+    if (Acad::ErrorStatus es = database->insert(blockId, name.c_str(), &side); es != Acad::eOk) {
+        blockId = AcDbObjectId();
+        detail::SetLastError("A23ZOSYT: the block '" + name + "' cannot be inserted (" +
+                             acadErrorStatusText(es) + ")");
+        return 0;
+    }
+    return 1;
+}
+
+namespace {
+
+/// Layer, colour and extended data of `from` onto the copy `to` (which is in no database).
+void CopyCommon(const AcDbEntity* from, AcDbEntity* to) {
+    to->setLayer(from->layerName().c_str());
+    to->setColorIndex(from->colorIndex());
+}
+
+/// A copy of one entity of a block definition, not yet in a database; null for a kind that
+/// cannot be copied.
+AcDbEntity* CopyOf(const AcDbEntity* entity) {
+    AcDbEntity* copy = nullptr;
+    if (const auto* line = AcDbLine::cast(entity)) {
+        copy = new AcDbLine(line->startPoint(), line->endPoint());
+    } else if (const auto* arc = AcDbArc::cast(entity)) {
+        copy = new AcDbArc(arc->center(), arc->normal(), arc->radius(), arc->startAngle(),
+                           arc->endAngle());
+    } else if (const auto* circle = AcDbCircle::cast(entity)) {
+        copy = new AcDbCircle(circle->center(), circle->normal(), circle->radius());
+    } else if (const auto* polyline = AcDbPolyline::cast(entity)) {
+        auto* p = new AcDbPolyline;
+        for (unsigned int i = 0; i < polyline->numVerts(); ++i) {
+            AcGePoint2d point;
+            double bulge = 0;
+            polyline->getPointAt(i, point);
+            polyline->getBulgeAt(i, bulge);
+            p->addVertexAt(i, point, bulge);
+        }
+        p->setClosed(polyline->isClosed());
+        p->setElevation(polyline->elevation());
+        p->setNormal(polyline->normal());
+        copy = p;
+    } else if (const auto* mtext = AcDbMText::cast(entity)) {
+        auto* m = new AcDbMText;
+        m->setNormal(mtext->normal());
+        m->setLocation(mtext->location());
+        m->setDirection(mtext->direction());
+        m->setTextHeight(mtext->textHeight());
+        m->setWidth(mtext->width());
+        m->setAttachment(mtext->attachment());
+        m->setContents(mtext->text().c_str());
+        copy = m;
+    } else if (AcDbAttributeDefinition::cast(entity) != nullptr) {
+        return nullptr;
+    } else if (const auto* text = AcDbText::cast(entity)) {
+        // Texts, and the attributes of nested references, as plain texts.
+        auto* t = new AcDbText(text->position(), text->text().c_str());
+        t->setNormal(text->normal());
+        t->setHeight(text->height());
+        t->setRotation(text->rotation());
+        t->setWidthFactor(text->widthFactor());
+        t->setHorizontalMode(text->horizontalMode());
+        t->setVerticalMode(text->verticalMode());
+        t->setAlignmentPoint(text->alignmentPoint());
+        copy = t;
+    } else if (const auto* reference = AcDbBlockReference::cast(entity)) {
+        auto* r = new AcDbBlockReference(reference->position(), reference->blockTableRecord());
+        r->setNormal(reference->normal());
+        r->setRotation(reference->rotation());
+        r->setScaleFactors(reference->scaleFactors());
+        copy = r;
+    } else {
+        return nullptr;
+    }
+    CopyCommon(entity, copy);
+    return copy;
+}
+
+/// Adds `copy` to the open space, transformed, with the extended data of `from`.
+bool AddCopy(AcDbBlockTableRecord* space, const AcDbEntity* from, AcDbEntity* copy,
+             const AcGeMatrix3d& transform) {
+    AcDbObjectId id;
+    if (space->appendAcDbEntity(id, copy) != Acad::eOk) {
+        delete copy;
+        return false;
+    }
+    if (resbuf* xdata = from->xData(); xdata != nullptr) {
+        copy->setXData(xdata);
+        acutRelRb(xdata);
+    }
+    // Attributes of a nested reference come along as attributes.
+    if (const auto* nested = AcDbBlockReference::cast(from)) {
+        auto* target = AcDbBlockReference::cast(copy);
+        std::unique_ptr<AcDbObjectIterator> it(nested->attributeIterator());
+        for (; !it->done(); it->step()) {
+            Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
+            if (!attribute) {
+                continue;
+            }
+            auto* a = new AcDbAttribute(attribute->position(), attribute->text().c_str(),
+                                        attribute->tagName().c_str());
+            a->setLayer(attribute->layerName().c_str());
+            a->setHeight(attribute->height());
+            a->setRotation(attribute->rotation());
+            a->setInvisible(attribute->isInvisible());
+            AcDbObjectId attributeId;
+            if (target->appendAttribute(attributeId, a) != Acad::eOk) {
+                delete a;
+                continue;
+            }
+            if (resbuf* xdata = attribute->xData(); xdata != nullptr) {
+                a->setXData(xdata);
+                acutRelRb(xdata);
+            }
+            a->close();
+        }
+    }
+    const bool moved = copy->transformBy(transform) == Acad::eOk;
+    copy->close();
+    return moved;
+}
+
+}  // namespace
+
+int SymExplode(AcDbObjectId spaceId, AcDbObjectId referenceId) {
+    Opened<AcDbBlockReference> reference(referenceId, AcDb::kForRead);
+    if (!reference) {
+        detail::SetLastError(std::string("A23ZOSYT: the reference cannot be opened (") +
+                             acadErrorStatusText(reference.status()) + ")");
+        return 0;
+    }
+    const AcGeMatrix3d transform = reference->blockTransform();
+    // Copies are made first, so a definition holding what cannot be copied changes nothing.
+    std::vector<std::pair<AcDbObjectId, AcDbEntity*>> copies;
+    auto discard = [&copies] {
+        for (auto& [id, copy] : copies) {
+            delete copy;
+        }
+        return 0;
+    };
+    {
+        Opened<AcDbBlockTableRecord> block(reference->blockTableRecord(), AcDb::kForRead);
+        AcDbBlockTableRecordIterator* raw = nullptr;
+        if (!block || block->newIterator(raw) != Acad::eOk) {
+            detail::SetLastError("A23ZOSYT: the block definition cannot be read");
+            return 0;
+        }
+        std::unique_ptr<AcDbBlockTableRecordIterator> it(raw);
+        for (; !it->done(); it->step()) {
+            AcDbObjectId id;
+            it->getEntityId(id);
+            Opened<AcDbEntity> entity(id, AcDb::kForRead);
+            if (!entity) {
+                detail::SetLastError("A23ZOSYT: an entity of the block cannot be opened");
+                return discard();
+            }
+            if (entity->dxfType() == "ATTDEF") {
+                continue;
+            }
+            AcDbEntity* copy = CopyOf(entity.get());
+            if (copy == nullptr) {
+                detail::SetLastError("A23ZOSYT: the block holds a " +
+                                     std::string(entity->dxfType()) + ", which cannot be exploded");
+                return discard();
+            }
+            copies.emplace_back(id, copy);
+        }
+    }
+    // The reference's own attributes become texts in place.
+    std::vector<std::pair<AcDbObjectId, AcDbEntity*>> texts;
+    {
+        std::unique_ptr<AcDbObjectIterator> it(reference->attributeIterator());
+        for (; !it->done(); it->step()) {
+            Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
+            if (attribute && !attribute->isInvisible()) {
+                texts.emplace_back(it->objectId(), CopyOf(attribute.get()));
+            }
+        }
+    }
+    if (reference->upgradeOpen() != Acad::eOk) {
+        detail::SetLastError("A23ZOSYT: the reference cannot be opened for write");
+        for (auto& [id, text] : texts) {
+            delete text;
+        }
+        return discard();
+    }
+    Opened<AcDbBlockTableRecord> space(spaceId, AcDb::kForWrite);
+    if (!space) {
+        detail::SetLastError(std::string("A23ZOSYT: the space cannot be opened (") +
+                             acadErrorStatusText(space.status()) + ")");
+        for (auto& [id, text] : texts) {
+            delete text;
+        }
+        return discard();
+    }
+    bool ok = true;
+    for (auto& [id, copy] : copies) {
+        Opened<AcDbEntity> from(id, AcDb::kForRead);
+        if (!from) {
+            delete copy;
+            ok = false;
+            continue;
+        }
+        ok = AddCopy(space.get(), from.get(), copy, transform) && ok;
+    }
+    for (auto& [id, text] : texts) {
+        // Attribute positions are already where the reference shows them.
+        AcDbObjectId added;
+        if (space->appendAcDbEntity(added, text) == Acad::eOk) {
+            text->close();
+        } else {
+            delete text;
+            ok = false;
+        }
+    }
+    reference->erase();
+    return ok ? 1 : 0;
+}
+
+}  // namespace zelko

@@ -1,0 +1,62 @@
+// The entry points of this library's commands.
+
+#include "frame/EntryPoints.h"
+#include "frame/MessageBox.h"
+
+namespace routix {
+
+std::function<std::optional<std::string>()> g_plateSelection = [] {
+    return std::optional<std::string>();
+};
+std::function<void(int)> g_relayPlacement3D;
+
+PlateCheck CheckPlate(const std::optional<std::string>& plate, std::string* panel,
+                      std::string* plateName) {
+    if (!plate || plate->empty())
+        return PlateCheck::NoPlate;
+    const std::size_t split = plate->find('_');
+    if (split == std::string::npos || split == 0)
+        return PlateCheck::Malformed;
+    if (panel != nullptr)
+        *panel = plate->substr(0, split);
+    if (plateName != nullptr)
+        *plateName = plate->substr(split + 1);
+    return PlateCheck::Ok;
+}
+
+int PlateCheckedEntryPoint(int argument) {
+    std::string panel;
+    std::string plate;
+    switch (CheckPlate(g_plateSelection ? g_plateSelection() : std::nullopt, &panel, &plate)) {
+        case PlateCheck::NoPlate:
+            CMessageBox().MsgBox(IDS_SELECT_PLATE, ReleaseName(), MB_OK | MB_ICONINFORMATION);
+            return 0;
+        case PlateCheck::Malformed:
+            return 0;
+        case PlateCheck::Ok:
+            break;
+    }
+    return RunEntryPoint(Flag3D::Set, [argument] {
+        if (g_relayPlacement3D)
+            g_relayPlacement3D(argument);
+    });
+}
+
+}  // namespace routix
+
+using namespace routix;
+
+// Has no effect except clearing the 3D mode flag.
+ROUTIX_ENTRY_POINT(1012) {
+    return RunEntryPoint(Flag3D::Cleared, [] {});
+}
+
+// 3D relay-terminal placement of combination terminals, after the plate check.
+ROUTIX_ENTRY_POINT(1029) {
+    return PlateCheckedEntryPoint(1);
+}
+
+// 3D relay-terminal placement of block terminals, after the plate check.
+ROUTIX_ENTRY_POINT(1037) {
+    return PlateCheckedEntryPoint(0);
+}

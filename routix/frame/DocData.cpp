@@ -1,0 +1,7 @@
+#include "frame/DocData.h"
+
+namespace routix {
+
+template class AcApDataManager<CDocData>;
+
+}  // namespace routix

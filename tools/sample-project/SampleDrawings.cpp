@@ -1,0 +1,304 @@
+#include "SampleDrawings.h"
+
+#include <array>
+#include <numbers>
+#include <vector>
+
+#include "arx/acdb.h"
+#include "services/symbols.h"
+
+namespace sampleproject {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPlateApp = "ORVAZelko_WpPlate";
+
+/// A new drawing being filled; saved (atomically, by the drawing database) with Save.
+class Drawing {
+public:
+    Drawing() {
+        for (const char* app : {kPlateApp, zelko::kSymbolApp.data()}) {
+            AcDbRegAppTable* apps = nullptr;
+            m_db.getRegAppTable(apps, AcDb::kForWrite);
+            auto* record = new AcDbRegAppTableRecord;
+            record->setName(app);
+            apps->add(record);
+            record->close();
+            apps->close();
+        }
+    }
+
+    AcDbDatabase& db() { return m_db; }
+
+    void Layer(const char* name, int colour) {
+        AcDbLayerTable* layers = nullptr;
+        m_db.getLayerTable(layers, AcDb::kForWrite);
+        if (!layers->has(name)) {
+            auto* record = new AcDbLayerTableRecord;
+            record->setName(name);
+            record->setColor(AcCmColor(static_cast<Adesk::UInt16>(colour)));
+            layers->add(record);
+            record->close();
+        }
+        layers->close();
+    }
+
+    /// A new block definition; `type` non-empty makes it a maker symbol of that type.
+    AcDbObjectId Block(const char* name, const char* type = "") {
+        AcDbBlockTable* blocks = nullptr;
+        m_db.getBlockTable(blocks, AcDb::kForWrite);
+        auto* record = new AcDbBlockTableRecord;
+        record->setName(name);
+        AcDbObjectId id;
+        blocks->add(id, record);
+        if (*type != '\0') {
+            resbuf* data = acutBuildList(1001, zelko::kSymbolApp.data(), 1000, type, 0);
+            record->setXData(data);
+            acutRelRb(data);
+        }
+        record->close();
+        blocks->close();
+        return id;
+    }
+
+    /// Adds an entity to a block (model space when null) on `layer`.
+    AcDbObjectId Add(AcDbEntity* entity, const char* layer, AcDbObjectId block = {}) {
+        AcDbBlockTableRecord* space = nullptr;
+        acdbOpenObject(space, block.isNull() ? m_db.modelSpaceId() : block, AcDb::kForWrite);
+        entity->setDatabaseDefaults(&m_db);
+        AcDbObjectId id;
+        space->appendAcDbEntity(id, entity);
+        entity->setLayer(layer);
+        entity->close();
+        space->close();
+        return id;
+    }
+
+    void Line(double x0, double y0, double x1, double y1, const char* layer,
+              AcDbObjectId block = {}) {
+        Add(new AcDbLine(AcGePoint3d(x0, y0, 0), AcGePoint3d(x1, y1, 0)), layer, block);
+    }
+
+    AcDbObjectId Rectangle(double x0, double y0, double x1, double y1, const char* layer,
+                           AcDbObjectId block = {}) {
+        auto* outline = new AcDbPolyline;
+        const std::array<AcGePoint2d, 4> corners = {AcGePoint2d(x0, y0), AcGePoint2d(x1, y0),
+                                                    AcGePoint2d(x1, y1), AcGePoint2d(x0, y1)};
+        for (unsigned int i = 0; i < corners.size(); ++i) {
+            outline->addVertexAt(i, corners[i]);
+        }
+        outline->setClosed(true);
+        return Add(outline, layer, block);
+    }
+
+    void Text(double x, double y, double height, const char* text, const char* layer,
+              AcDbObjectId block = {}) {
+        auto* t = new AcDbText(AcGePoint3d(x, y, 0), text);
+        t->setHeight(height);
+        Add(t, layer, block);
+    }
+
+    /// A reference of `block` at (x, y) with its attributes (tag, text), on `layer`.
+    void Insert(AcDbObjectId block, double x, double y, double rotation,
+                const std::vector<std::pair<std::string, std::string>>& attributes,
+                const char* layer = "0") {
+        auto* reference = new AcDbBlockReference(AcGePoint3d(x, y, 0), block);
+        reference->setRotation(rotation);
+        AcDbBlockTableRecord* space = nullptr;
+        acdbOpenObject(space, m_db.modelSpaceId(), AcDb::kForWrite);
+        reference->setDatabaseDefaults(&m_db);
+        space->appendAcDbEntity(reference);
+        reference->setLayer(layer);
+        const AcGeMatrix3d transform = reference->blockTransform();
+        double offset = 0;
+        for (const auto& [tag, text] : attributes) {
+            // Attributes stacked under the symbol, all readable in any DXF editor.
+            AcGePoint3d at(0, -4 - offset, 0);
+            at.transformBy(transform);
+            offset += 3;
+            auto* attribute = new AcDbAttribute(at, text.c_str(), tag.c_str());
+            attribute->setDatabaseDefaults(&m_db);
+            attribute->setHeight(2);
+            attribute->setRotation(rotation);
+            attribute->setLayer(tag.starts_with("PIN") ? "PINOFF" : layer);
+            reference->appendAttribute(attribute);
+            attribute->close();
+        }
+        reference->close();
+        space->close();
+    }
+
+    bool Save(const fs::path& file, std::string& error) {
+        if (Acad::ErrorStatus es = m_db.saveAs(file.c_str()); es != Acad::eOk) {
+            error = "'" + file.string() + "': " + m_db.lastError();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    AcDbDatabase m_db;
+};
+
+/// The terminals of the parts the layouts place (the store's parts table holds the same).
+struct SymbolPart {
+    const char* code;
+    const char* prefix;
+    std::array<const char*, 6> pins;
+};
+constexpr std::array<SymbolPart, 3> kComponents = {{
+    {"CB-3P", "CB", {"1", "2", "3", "4", "5", "6"}},
+    {"MC-9", "MC", {"A1", "A2", "1", "2", "13", "14"}},
+    {"CN-6", "X", {"1", "2", "3", "4", "5", "6"}},
+}};
+
+/// A symbol outline 40 wide with its six pins along the bottom, 5 apart (the store's pin
+/// offsets).
+void ComponentBlock(Drawing& d, AcDbObjectId block) {
+    d.Rectangle(-5, -2, 35, 40, "0", block);
+    for (int k = 0; k < 6; ++k) {
+        d.Line(5.0 * k, 0, 5.0 * k, -2, "0", block);
+    }
+}
+
+bool WriteLayout(const fs::path& file, int p, const Options& options, std::string& error) {
+    Drawing d;
+    d.Layer("PLATE", 8);
+    d.Layer("DCT40", 40);
+    d.Layer("PINOFF", 7);
+    d.Layer("SYMBOL", 7);
+    // Plates: front PL1 and back PL2 side by side.
+    for (int plate = 0; plate < 2; ++plate) {
+        const double x0 = plate * 700.0;
+        const AcDbObjectId outline = d.Rectangle(x0, 0, x0 + 600, 800, "PLATE");
+        AcDbPolyline* polyline = nullptr;
+        acdbOpenObject(polyline, outline, AcDb::kForWrite);
+        const std::string name = "PL" + std::to_string(plate + 1);
+        resbuf* data = acutBuildList(1001, kPlateApp, 1000, name.c_str(), 0);
+        polyline->setXData(data);
+        acutRelRb(data);
+        polyline->close();
+    }
+    std::array<AcDbObjectId, 3> blocks;
+    for (std::size_t type = 0; type < kComponents.size(); ++type) {
+        blocks[type] = d.Block(kComponents[type].code, "BAN");
+        ComponentBlock(d, blocks[type]);
+    }
+    const std::string panelNo = PanelNo(p);
+    for (int c = 1; c <= options.componentsPerPanel; ++c) {
+        const auto type = static_cast<std::size_t>((c - 1) % 3);
+        const int plate = (c - 1) % 2;
+        const int slot = (c - 1) / 2;
+        const double x = plate * 700.0 + 60 + (slot % 5) * 100;
+        const double y = 560 - (slot / 5) * 120.0;
+        std::vector<std::pair<std::string, std::string>> attributes = {
+            {"NAME", kComponents[type].prefix + std::to_string(c)},
+            {"INST_NO", "U1"},
+            {"BAN_NO", panelNo},
+            {"WP_PLATE_ADRS", "A" + std::to_string(c)}};
+        for (std::size_t k = 0; k < kComponents[type].pins.size(); ++k) {
+            attributes.emplace_back("PIN" + std::to_string(k + 1), kComponents[type].pins[k]);
+        }
+        // Every third component stands turned by 90 degrees.
+        d.Insert(blocks[type], x, y, c % 3 == 0 ? std::numbers::pi / 2 : 0, attributes, "SYMBOL");
+    }
+    // Terminal block TB1: one terminal every 6 units downwards (the store's pin offsets).
+    const AcDbObjectId tb = d.Block("TB-10", "TERM");
+    for (int t = 0; t < options.blockTerminalsPerPanel; ++t) {
+        d.Rectangle(-3, -6.0 * t - 3, 3, -6.0 * t + 3, "0", tb);
+    }
+    std::vector<std::pair<std::string, std::string>> tbAttributes = {
+        {"NAME", "TB1"}, {"INST_NO", "U1"}, {"BAN_NO", panelNo}};
+    for (int t = 1; t <= options.blockTerminalsPerPanel; ++t) {
+        tbAttributes.emplace_back("PIN" + std::to_string(t), std::to_string(t));
+    }
+    d.Insert(tb, 540, 420, 0, tbAttributes, "SYMBOL");
+    // Relay terminals: inside the panel and between panels on the front plate, the door's on
+    // the back plate, one reference per terminal.
+    const std::array<AcDbObjectId, 2> relay = {d.Block("RT-2", "TERM"), d.Block("RT-1", "TERM")};
+    for (const AcDbObjectId block : relay) {
+        d.Rectangle(-3, -3, 3, 3, "0", block);
+    }
+    for (int r = 1; r <= options.relayTerminalsPerPanel; ++r) {
+        const int kind = (r - 1) % 3 + 1;
+        const int number = (r - 1) / 3 + 1;
+        const std::string tag = std::array{"XT1", "XD1", "XK1"}[kind - 1];
+        const double x = (kind == 2 ? 700.0 : 0.0) + 60 + 10 * r;
+        d.Insert(relay[number % 2 == 1 ? 0 : 1], x, 60, 0,
+                 {{"NAME", tag},
+                  {"INST_NO", "U1"},
+                  {"BAN_NO", panelNo},
+                  {"PIN1", std::to_string(number)}},
+                 "SYMBOL");
+    }
+    // Ducts: a bar along the top of the front plate and a stem that ends against its side.
+    d.Rectangle(20, 700, 580, 740, "DCT40");
+    d.Rectangle(440, 100, 480, 700, "DCT40");
+    // The title block names the panel.
+    const AcDbObjectId title = d.Block("TITLE");
+    d.Rectangle(0, 0, 300, 40, "0", title);
+    d.Insert(title, 0, -100, 0, {{"BAN_NO", panelNo}, {"PANEL_NAME", PanelName(p)}});
+    return d.Save(file, error);
+}
+
+}  // namespace
+
+bool WriteLayoutDrawings(const fs::path& project, const Options& options, std::string& error) {
+    std::error_code ec;
+    fs::create_directories(project / "DWG" / "SCHEMATIC", ec);
+    for (int p = 1; p <= options.panels; ++p) {
+        const fs::path file = project / "DWG" / "LAYOUT" / ("LAYOUT_" + PanelName(p) + ".dwg");
+        if (!WriteLayout(file, p, options, error)) {
+            return false;
+        }
+    }
+    Drawing schematic;
+    schematic.Text(0, 0, 5, "S001", "0");
+    return schematic.Save(project / "DWG" / "SCHEMATIC" / "S001.dwg", error);
+}
+
+bool WriteSupportDrawings(const fs::path& installation, std::string& error) {
+    const fs::path support = installation / "SUPPORT";
+    {
+        Drawing frame;  // the frame of a development drawing
+        frame.Layer("WAKU", 7);
+        frame.Rectangle(-50, -250, 8000, 1000, "WAKU");
+        frame.Rectangle(7600, -250, 8000, -150, "WAKU");
+        frame.Text(7610, -230, 20, "LAYOUT", "WAKU");
+        if (!frame.Save(support / "WAKUBASE.dxf", error)) {
+            return false;
+        }
+    }
+    {
+        Drawing mark;  // the duct junction mark
+        mark.Layer("DUCT", 3);
+        mark.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d(0, 0, 1), 3), "DUCT");
+        if (!mark.Save(support / "CMARK_DUCT.dxf", error)) {
+            return false;
+        }
+    }
+    // Direction marks: an arrow that comes down onto the terminal (code T; the commands turn
+    // it for the other codes); tube marks carry a ring, the nearest-duct marks an "N".
+    for (const char* key : {"WIREDIRECTION", "TUBEDIRECTION", "WIREDIRECTIONN", "TUBEDIRECTIONN"}) {
+        const std::string name = key;
+        Drawing mark;
+        mark.Layer("WARNING", 1);
+        mark.Line(0, 0, 0, 10, "WARNING");
+        mark.Line(0, 0, -2, 4, "WARNING");
+        mark.Line(0, 0, 2, 4, "WARNING");
+        if (name.starts_with("TUBE")) {
+            mark.Add(new AcDbCircle(AcGePoint3d(0, 12, 0), AcGeVector3d(0, 0, 1), 2), "WARNING");
+        }
+        if (name.ends_with("NN")) {
+            mark.Text(3, 6, 3, "N", "WARNING");
+        }
+        if (!mark.Save(support / (name + ".dxf"), error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace sampleproject
