@@ -172,6 +172,7 @@ protected:
         session.setProtocol(protocol);
         ASSERT_TRUE(UserStore::SetPortDevice(1, device));
         ASSERT_TRUE(port.setCommPort(1));
+        job.reset();  // a job of an earlier link goes first
         link = std::make_unique<MachineLink>(session, port, pump, view);
         job = std::make_unique<ProcessingJob>(session, *link, pump, sheet);
         link->TogglePort();
