@@ -251,8 +251,9 @@ struct StringWriter : pugi::xml_writer {
     }
 };
 
-std::string Serialise(const pugi::xml_document& doc) {
+std::string Serialise(const pugi::xml_document& doc, std::size_t expected = 0) {
     StringWriter writer;
+    writer.result.reserve(expected);
     doc.save(writer, "", kXmlFormat, pugi::encoding_utf8);
     return std::move(writer.result);
 }
@@ -429,6 +430,7 @@ bool Workbook::Load(std::string* why) {
         if (Local(sheet.name()) != "sheet")
             continue;
         Sheet entry;
+        entry.entry = sheet;
         entry.name = sheet.attribute("name").value();
         entry.relId = PrefixedAttribute(sheet, "id").value();
         auto target = targets.find(entry.relId);
@@ -549,6 +551,10 @@ pugi::xml_node Workbook::Cell(SheetId id, CellAddress address, bool create) {
     if (reference.empty() || !SheetDoc(id))
         return {};
     Sheet& sheet = m_sheets[static_cast<std::size_t>(id)];
+    const std::uint64_t key = (static_cast<std::uint64_t>(address.row) << 16) |
+                              static_cast<std::uint64_t>(address.column);
+    if (auto known = sheet.cells.find(key); known != sheet.cells.end())
+        return known->second;
     pugi::xml_node row;
     if (auto found = sheet.rows.find(address.row); found != sheet.rows.end()) {
         row = found->second;
@@ -571,8 +577,10 @@ pugi::xml_node Workbook::Cell(SheetId id, CellAddress address, bool create) {
         pugi::xml_attribute r = cell.attribute("r");
         int column = r ? ColumnOf(r.value()) : implicit + 1;
         implicit = column;
-        if (column == address.column)
+        if (column == address.column) {
+            sheet.cells.emplace(key, cell);
             return cell;
+        }
         if (column > address.column) {
             before = cell;
             break;
@@ -599,6 +607,7 @@ pugi::xml_node Workbook::Cell(SheetId id, CellAddress address, bool create) {
     }
     if (style > 0)
         cell.append_attribute("s") = style;
+    sheet.cells.emplace(key, cell);
     return cell;
 }
 
@@ -607,6 +616,18 @@ bool Workbook::SetText(SheetId sheet, CellAddress address, std::string_view text
     if (!cell)
         return false;
     m_sheets[static_cast<std::size_t>(sheet)].dirty = true;
+    bool plain = std::all_of(text.begin(), text.end(), [](char ch) {
+        return IsXmlCharacter(static_cast<unsigned char>(ch));
+    });
+    // A cell that holds an inline string already only gets its new text.
+    pugi::xml_node first = cell.first_child();
+    if (!text.empty() && plain && first && first == cell.last_child() &&
+        std::string_view(cell.attribute("t").value()) == "inlineStr") {
+        pugi::xml_node t = first.first_child();
+        if (t && t == first.last_child() && Local(t.name()) == "t" && Local(first.name()) == "is" &&
+            t.attribute("xml:space"))
+            return t.text().set(text.data(), text.size());
+    }
     cell.remove_children();
     cell.remove_attribute("t");
     if (text.empty())
@@ -615,8 +636,10 @@ bool Workbook::SetText(SheetId sheet, CellAddress address, std::string_view text
     pugi::xml_node is = cell.append_child(Qualified(cell, "is").c_str());
     pugi::xml_node t = is.append_child(Qualified(cell, "t").c_str());
     t.append_attribute("xml:space") = "preserve";
-    t.text().set(EscapeControls(text).c_str());
-    return true;
+    if (plain)
+        return t.text().set(text.data(), text.size());
+    std::string escaped = EscapeControls(text);
+    return t.text().set(escaped.data(), escaped.size());
 }
 
 bool Workbook::SetDate(SheetId sheet, CellAddress address, std::chrono::year_month_day date) {
@@ -756,7 +779,9 @@ std::optional<SheetId> Workbook::CopySheetAfter(SheetId source, SheetId after) {
     }
     for (pugi::xml_node view : selected)
         view.attribute("tabSelected").set_value("0");
-    std::string copyXml = Serialise(*doc);
+    // A copy is about as long as the previous one: one allocation, no regrowth.
+    std::string copyXml = Serialise(*doc, m_lastCopySize + m_lastCopySize / 8);
+    m_lastCopySize = copyXml.size();
     for (pugi::xml_node view : selected)
         view.attribute("tabSelected").set_value("1");
 
@@ -793,13 +818,19 @@ std::optional<SheetId> Workbook::CopySheetAfter(SheetId source, SheetId after) {
     if (const Part* rels = FindPart(RelsPartOf(src.partName)))
         AddPart(RelsPartOf(partName), std::string(rels->bytes));
     XmlPart& types = Xml(std::string(kContentTypes));
-    for (pugi::xml_node override : types.doc.document_element().children()) {
-        if (std::string_view(override.attribute("PartName").value()) == "/" + src.partName) {
-            pugi::xml_node added = types.doc.document_element().append_copy(override);
-            added.attribute("PartName").set_value(("/" + partName).c_str());
-            types.dirty = true;
-            break;
+    pugi::xml_node& sourceType = m_sheets[static_cast<std::size_t>(source)].typeOverride;
+    if (!sourceType) {
+        const std::string sourcePartName = "/" + src.partName;
+        for (pugi::xml_node override : types.doc.document_element().children()) {
+            if (sourcePartName == override.attribute("PartName").value())
+                sourceType = override;
         }
+    }
+    pugi::xml_node copyType;
+    if (sourceType) {
+        copyType = types.doc.document_element().append_copy(sourceType);
+        copyType.attribute("PartName").set_value(("/" + partName).c_str());
+        types.dirty = true;
     }
     // Above every "rIdN" of the workbook's relationships, so never one of them.
     std::string relId = "rId" + std::to_string(m_nextRelId++);
@@ -818,18 +849,9 @@ std::optional<SheetId> Workbook::CopySheetAfter(SheetId source, SheetId after) {
     // The sheet entry of the workbook, right after `after`.
     XmlPart& book = Xml(m_workbookPart);
     pugi::xml_node sheets = Child(book.doc.document_element(), "sheets");
-    pugi::xml_node srcEntry;
-    pugi::xml_node afterEntry;
-    for (pugi::xml_node entry : sheets.children()) {
-        std::string_view id = PrefixedAttribute(entry, "id").value();
-        if (id == src.relId)
-            srcEntry = entry;
-        if (id == m_sheets[static_cast<std::size_t>(after)].relId)
-            afterEntry = entry;
-    }
-    if (!srcEntry || !afterEntry)
-        return std::nullopt;
-    pugi::xml_node entry = sheets.insert_copy_after(srcEntry, afterEntry);
+    pugi::xml_node entry =
+        sheets.insert_copy_after(m_sheets[static_cast<std::size_t>(source)].entry,
+                                 m_sheets[static_cast<std::size_t>(after)].entry);
     entry.attribute("name").set_value(name.c_str());
     entry.attribute("sheetId").set_value(m_nextSheetId++);
     PrefixedAttribute(entry, "id").set_value(relId.c_str());
@@ -837,6 +859,8 @@ std::optional<SheetId> Workbook::CopySheetAfter(SheetId source, SheetId after) {
 
     SheetId copy = static_cast<SheetId>(m_sheets.size());
     Sheet added;
+    added.entry = entry;
+    added.typeOverride = copyType;
     added.name = name;
     added.partName = partName;
     added.relId = relId;
@@ -868,13 +892,7 @@ bool Workbook::DeleteSheet(SheetId id) {
 
     XmlPart& book = Xml(m_workbookPart);
     pugi::xml_node workbook = book.doc.document_element();
-    pugi::xml_node sheets = Child(workbook, "sheets");
-    for (pugi::xml_node entry : sheets.children()) {
-        if (std::string_view(PrefixedAttribute(entry, "id").value()) == sheet.relId) {
-            sheets.remove_child(entry);
-            break;
-        }
-    }
+    Child(workbook, "sheets").remove_child(sheet.entry);
     pugi::xml_node definedNames = Child(workbook, "definedNames");
     for (pugi::xml_node local : sheet.localNames)
         definedNames.remove_child(local);
@@ -939,6 +957,7 @@ bool Workbook::DeleteSheet(SheetId id) {
     sheet.deleted = true;
     sheet.doc.reset();
     sheet.rows.clear();
+    sheet.cells.clear();
     m_order.erase(m_order.begin() + position);
     for (std::size_t i = static_cast<std::size_t>(position); i < m_order.size(); ++i) {
         for (pugi::xml_node local : m_sheets[static_cast<std::size_t>(m_order[i])].localNames)

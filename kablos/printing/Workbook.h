@@ -108,12 +108,16 @@ private:
         std::string name;
         std::string partName;
         std::string relId;
+        pugi::xml_node entry;         ///< its <sheet> element in the workbook part
+        pugi::xml_node typeOverride;  ///< its content type, once looked up
         bool deleted = false;
         bool dirty = false;
         std::unique_ptr<pugi::xml_document> doc;  ///< loaded on the first write
         pugi::xml_node sheetData;
         /// The rows of sheetData by number, filled when the document is loaded.
         std::map<int, pugi::xml_node> rows;
+        /// The cells found so far, by row * 2^16 + column.
+        std::unordered_map<std::uint64_t, pugi::xml_node> cells;
         /// The sheet-level names (localSheetId) of the worksheet.
         std::vector<pugi::xml_node> localNames;
     };
@@ -147,7 +151,8 @@ private:
     int m_nextSheetId = 1;
     int m_nextRelId = 1;
     std::map<std::pair<int, StyleChange>, int> m_derivedStyles;
-    std::map<std::string, int> m_copyCounters;  ///< next copy number per upper-case stem
+    std::map<std::string, int> m_copyCounters;
+    std::size_t m_lastCopySize = 0;  ///< next copy number per upper-case stem
     mutable std::optional<std::vector<std::string>> m_sharedStrings;
 };
 

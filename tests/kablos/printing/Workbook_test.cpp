@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "XlsxTool.h"
 #include "kablos/support/TestSupport.h"
 
@@ -9,7 +11,7 @@ namespace kablos::printing {
 namespace {
 
 using namespace kablos::test;
-using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 CellAddress At(std::string_view reference) {
     std::optional<CellAddress> address = ParseCellReference(reference);
@@ -50,6 +52,16 @@ TEST(Workbook, CellReferences) {
     }
     EXPECT_EQ(SerialDate(std::chrono::year{2026} / 3 / 4), 46085);
     EXPECT_EQ(SerialDate(std::chrono::year{1900} / 3 / 1), 61);  // the spreadsheet's count
+}
+
+TEST(Workbook, SampleTemplateIsWhatItsToolMakes) {
+    testsupport::TempDir dir;
+    fs::path made = dir.path() / "made.xlsx";
+    std::string command =
+        "/usr/bin/python3 '" + std::string(TEMPLATE_TOOL_PATH) + "' '" + made.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(PackageParts(made), PackageParts(SampleTemplate()))
+        << "samples/processing-table.xlsx is out of date: run tools/xlsx-template/make_template.py";
 }
 
 TEST(Workbook, KeepsEveryPartItDoesNotChange) {
