@@ -81,7 +81,8 @@ XlsxDump DumpWorkbook(const std::filesystem::path& path) {
 
 std::map<std::string, std::string> PackageParts(const std::filesystem::path& path) {
     std::map<std::string, std::string> parts;
-    for (std::string_view line : common::SplitLines(RunXlsxTool({"parts", path.string()}))) {
+    std::string out = RunXlsxTool({"parts", path.string()});
+    for (std::string_view line : common::SplitLines(out)) {
         std::vector<std::string_view> fields = common::Split(line, '\t');
         if (fields.size() == 2)
             parts[std::string(fields[0])] = fields[1];
