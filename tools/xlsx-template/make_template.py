@@ -7,11 +7,17 @@ blocks of ten rows (names ending in 1 and 2); the rows of a block are the ten ce
 column cell. This tool lays out one A4 page with all of those names, so that the tests, the
 benchmark and the main job have a template that does not depend on a user's own.
 
-Usage: /usr/bin/python3 make_template.py OUTPUT.xlsx   (needs Debian's python3-openpyxl)
+Usage: /usr/bin/python3 make_template.py OUTPUT.xlsx [OUTPUT.xls]
+(needs Debian's python3-openpyxl; the .xls copy, the form older templates come in, is made from
+the .xlsx by LibreOffice in headless mode with a private profile)
 """
 
 import datetime
+import os
+import shutil
+import subprocess
 import sys
+import tempfile
 
 from openpyxl import Workbook
 from openpyxl.styles import Alignment, Border, Font, Side
@@ -110,7 +116,19 @@ def main(output):
     book.save(output)
 
 
+def to_xls(source, target):
+    with tempfile.TemporaryDirectory() as work:
+        profile = "file://" + os.path.join(work, "profile")
+        subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless",
+                        "--norestore", "--convert-to", "xls", "--outdir", work, source],
+                       check=True, stdout=subprocess.DEVNULL)
+        made = os.path.join(work, os.path.splitext(os.path.basename(source))[0] + ".xls")
+        shutil.move(made, target)
+
+
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     main(sys.argv[1])
+    if len(sys.argv) == 3:
+        to_xls(sys.argv[1], sys.argv[2])

@@ -1,6 +1,7 @@
 #include "printing/ProcessTable.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include "XlsxTool.h"
 #include "common/text.h"
@@ -281,13 +282,14 @@ TEST(ProcessTable, CancelStopsAtTheNextDataSetOrPage) {
 
 class TablePrintTest : public ::testing::Test {
 protected:
-    PrintOutcome Print(const fs::path& templatePath, TableCallbacks callbacks = {}) {
+    PrintOutcome Print(const fs::path& templatePath, TableCallbacks callbacks = {},
+                       OutputKind kind = OutputKind::Workbook) {
         OutputRequest request;
-        request.kind = OutputKind::Workbook;
-        request.file = output();
+        request.kind = kind;
+        request.file = kind == OutputKind::Pdf ? output("out.pdf") : output();
         return PrintProcessTable(templatePath, m_data, request, callbacks, messenger);
     }
-    fs::path output() const { return dir.path() / "out.xlsx"; }
+    fs::path output(const char* name = "out.xlsx") const { return dir.path() / name; }
     fs::path Variant(const std::string& operation, const std::string& argument) {
         fs::path path = dir.path() / (operation + "-" + argument + ".xlsx");
         RunXlsxTool({"variant", SampleTemplate().string(), path.string(), operation, argument});
@@ -357,6 +359,59 @@ TEST_F(TablePrintTest, SavesTheWorkbookAndLeavesTheTemplateAlone) {
     EXPECT_EQ(Print(SampleTemplate(), callbacks).status, PrintOutcome::Status::Cancelled);
     EXPECT_FALSE(fs::exists(output()));
     EXPECT_TRUE(messenger.shown.empty());
+}
+
+// While it lives, LibreOffice counts as not installed.
+class NoOffice {
+public:
+    NoOffice() {
+        if (const char* old = getenv("KABLOS_SOFFICE"))
+            m_old = old;
+        setenv("KABLOS_SOFFICE", "", 1);
+    }
+    ~NoOffice() {
+        if (m_old)
+            setenv("KABLOS_SOFFICE", m_old->c_str(), 1);
+        else
+            unsetenv("KABLOS_SOFFICE");
+    }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+TEST_F(TablePrintTest, WithoutLibreOfficeSaysWhatCannotBeDone) {
+    NoOffice none;
+    fs::path xls = dir.path() / "template.xls";
+    WriteBytes(xls, ReadBytes(SampleTemplate()));
+    EXPECT_EQ(Print(xls).status, PrintOutcome::Status::Failed);
+    EXPECT_EQ(Print(SampleTemplate(), {}, OutputKind::Pdf).status, PrintOutcome::Status::Failed);
+    ASSERT_EQ(messenger.shown.size(), 2u);
+    EXPECT_EQ(messenger.shown[0].text,
+              "LibreOfficeがインストールされていないため、.xlsテンプレートを変換できません。(" +
+                  xls.string() + ")");
+    EXPECT_EQ(messenger.shown[1].text,
+              "LibreOfficeがインストールされていないため、PDFを作成できません。");
+    EXPECT_EQ(testsupport::ListFolder(dir.path()), "template.xls");
+    // The workbook needs no LibreOffice.
+    EXPECT_EQ(Print(SampleTemplate()).status, PrintOutcome::Status::Done);
+}
+
+TEST_F(TablePrintTest, XlsTemplateIsConvertedFirst) {
+    if (FindOffice().empty())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    fs::path xls = fs::path(KABLOS_SAMPLES_DIR) / "processing-table.xls";
+    std::string before = ReadBytes(xls);
+    PrintOutcome outcome = Print(xls);
+    ASSERT_EQ(outcome.status, PrintOutcome::Status::Done) << outcome.why;
+    EXPECT_EQ(outcome.pages, 6);
+    EXPECT_EQ(ReadBytes(xls), before);
+    // LibreOffice writes its texts as shared strings; the headings it kept are read back.
+    XlsxDump dump = DumpWorkbook(output());
+    ASSERT_EQ(dump.sheets.size(), 6u);
+    EXPECT_EQ(dump.Value(dump.sheets[5], "I1"), "P. 6");
+    EXPECT_EQ(dump.Value(dump.sheets[5], "B8"), "シールド網");
+    EXPECT_EQ(dump.Value(dump.sheets[5], "A3"), "製造番号");
 }
 
 }  // namespace
