@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "kablos/support/TestSupport.h"
+#include "printing/frmPrint.h"
 
 namespace kablos::printing {
 namespace {
@@ -82,6 +84,33 @@ TEST(PrintDialog, WithoutAPrinterOnlyFilesAreOffered) {
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, "キャスティングデータを読み込んでください｡ ");
     EXPECT_EQ(messenger.shown[0].caption, "処理表印刷");
+}
+
+TEST(PrintDialog, CancelInTheProgressWindowLeavesNothing) {
+    testsupport::TempDir dir;
+    CastingData data = Sample();
+    RecordingMessenger messenger;
+    frmWMBs dialog(SampleTemplate(), data, messenger, "");
+    dialog.outputOption(OutputKind::Workbook)->click();
+    dialog.setFileChooser([&](OutputKind) { return dir.path() / "table.xlsx"; });
+    QString progressSeen;
+    // Runs in the first round of events the build lets through.
+    QTimer::singleShot(0, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<frmPrint*>(widget);
+                progress && progress->isVisible()) {
+                progressSeen = progress->progress();
+                progress->cancelButton()->click();
+            }
+        }
+    });
+    dialog.show();
+    dialog.findChild<QPushButton*>("CmdOK")->click();
+    EXPECT_EQ(progressSeen, QStringLiteral("電線処理表データ作成中(1/6)"));
+    EXPECT_EQ(dialog.outcome().status, PrintOutcome::Status::Cancelled);
+    EXPECT_TRUE(messenger.shown.empty());
+    EXPECT_EQ(testsupport::ListFolder(dir.path()), "");
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(PrintDialog, KeepsTheTableAsAPdf) {
