@@ -28,6 +28,15 @@ echo "KABLOS: processing samples/casting.txt on the simulated machine (binary pr
 echo "Bytes the machine received: $(stat -c %s "$home/machine.log") (log: $home/machine.log)"
 echo "Per-user settings file: $XDG_DATA_HOME/Brindlex/TRIM-KIT/KABLOS.ini"
 
+# The wire-processing table of the sample casting data: a PDF through LibreOffice when it is
+# installed, else the filled workbook.
+table="$top/build/sample-table.xlsx"
+if command -v soffice >/dev/null; then
+    table="$top/build/sample-table.pdf"
+fi
+"$kablos" --print-table "$top/samples/casting.txt" --template "$top/samples/processing-table.xlsx" \
+    --output "$table"
+
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
 # each panel also gets its _ADD and _SUB files.

@@ -93,6 +93,13 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--timeout") {
             if (std::optional<int> seconds = whole(i, 1))
                 options.batchTimeout = std::chrono::seconds(*seconds);
+        } else if (argument == "--print-table" || argument == "--template" ||
+                   argument == "--output") {
+            std::string& target = argument == "--print-table" ? options.printTable
+                                  : argument == "--template"  ? options.templatePath
+                                                              : options.output;
+            if (std::optional<std::string> file = value(i))
+                target = *file;
         } else if (argument.starts_with("--") && argument.size() > 2 &&
                    !(argument[2] == 'D' || argument[2] == 'd' || argument[2] == '-')) {
             // "--d2" is still the run-mode option (a repeated minus arms the scan again).
@@ -103,6 +110,10 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     }
     if (options.error.empty() && !options.batch && (options.batchSet || options.batchTimeout))
         options.error = "--set and --timeout go with --batch";
+    bool printing = !options.printTable.empty();
+    if (options.error.empty() &&
+        (printing != !options.templatePath.empty() || printing != !options.output.empty()))
+        options.error = "--print-table, --template and --output go together";
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (i > 0)
             options.commandLine += ' ';
@@ -114,6 +125,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 std::string_view UsageText() {
     return "Usage: kablos [/B] [-D|-d1|-d2|-d3] [--check] [--help] [--version]\n"
            "       kablos [/B] [-D|-d1|-d2|-d3] --batch CASTING.txt [--set N] [--timeout S]\n"
+           "       kablos --print-table CASTING.txt --template TEMPLATE --output FILE\n"
            "\n"
            "NIVORA wire processing program: loads a casting data file and drives a wire\n"
            "cutting and stripping machine over a serial line.\n"
@@ -133,6 +145,11 @@ std::string_view UsageText() {
            "              saved); exit status 0 only when every wire is done\n"
            "  --set N     only the N-th row of the data-set grid (default: every row in order)\n"
            "  --timeout S give up on a wire S seconds after its job returns (default 20)\n"
+           "  --print-table CASTING.txt --template TEMPLATE --output FILE\n"
+           "              fill the template (.xlsx, or .xls through LibreOffice) with the wire-\n"
+           "              processing table of the casting data, as the print does, and save it\n"
+           "              as a workbook (FILE.xlsx) or through LibreOffice as a PDF (FILE.pdf),\n"
+           "              without a window (exit status 0 when the file was written)\n"
            "  --help      show this text\n"
            "  --version   show the program's version\n"
            "\n"

@@ -48,11 +48,15 @@ struct ProgramOptions {
     std::optional<std::filesystem::path> batch;        ///< --batch: the casting data to process
     std::optional<int> batchSet;                       ///< --set: the data-set grid row, from 1
     std::optional<std::chrono::seconds> batchTimeout;  ///< --timeout
-    std::string commandLine;  ///< what remains, joined by blanks, for the run-mode scan
-    std::string error;        ///< a malformed option, in words; empty when all is well
+    std::string printTable;    ///< --print-table: the casting data to print the table of
+    std::string templatePath;  ///< --template: the table's template workbook
+    std::string output;        ///< --output: the .xlsx or .pdf to write
+    std::string commandLine;   ///< what remains, joined by blanks, for the run-mode scan
+    std::string error;         ///< a malformed option, in words; empty when all is well
 };
 
-/// Separates the program's own options ("--help", "--version", "--check") from the arguments
+/// Separates the program's own options ("--help", "--version", "--check", the batch options,
+/// and "--print-table", "--template" and "--output" with their files) from the arguments
 /// (without the program name) and joins the rest into the command line the run-mode scan reads.
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments);
 

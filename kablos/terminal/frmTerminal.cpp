@@ -24,6 +24,7 @@
 #include "frmStripSeting.h"
 #include "frmZanWLen.h"
 #include "printing/Printers.h"
+#include "printing/frmWMBs.h"
 
 namespace kablos {
 namespace {
@@ -725,11 +726,13 @@ void frmTerminal::mnuFilePrint_Click() {
         return;
     m_session.ini().PrintFile = dialog.selectedFiles().front().toStdString();
 
-    if (!printing::HasDefaultPrinter()) {
+    // Without a printer the message still comes; the print dialog then offers to keep the
+    // table as a PDF or a workbook instead of ending here.
+    std::string printer = printing::DefaultPrinterName();
+    if (printer.empty())
         messenger.MsgBox(texts::kNoPrinter, MsgButtons::Ok, MsgIcon::Warning, caption);
-        return;
-    }
-    // The print dialog of the printing module runs here, modally, on the chosen template.
+    printing::frmWMBs printDialog(m_session.ini().PrintFile, m_casting, messenger, printer, this);
+    printDialog.exec();
     if (m_session.settings().WriteIniFile()) {
         messenger.Warn(texts::IniWriteError(m_session.settings().userFolder()));
         EndProgram(1);

@@ -15,6 +15,7 @@
 #include "common/files.h"
 #include "frmAbout.h"
 #include "frmTerminal.h"
+#include "printing/TablePrint.h"
 
 namespace {
 
@@ -104,6 +105,12 @@ int main(int argc, char** argv) {
     if (options.version) {
         std::cout << frmAbout::VersionText().toStdString() << '\n';
         return 0;
+    }
+    if (!options.printTable.empty()) {
+        QCoreApplication app(argc, argv);
+        NameApplication();
+        return printing::RunPrintTableCommand(options.printTable, options.templatePath,
+                                              options.output);
     }
     if (options.check || options.batch) {
         QCoreApplication app(argc, argv);
