@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -339,6 +340,12 @@ int main(int argc, char** argv) {
 
     std::signal(SIGINT, [](int) { gStop = 1; });
     std::signal(SIGTERM, [](int) { gStop = 1; });
+    // The machine goes when the program that started it goes, even when that program dies
+    // without stopping it (a crashed test must not leave a machine behind holding its output).
+    const pid_t parent = getppid();
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent)
+        gStop = 1;
 
     Machine machine(options, master, logFd);
     char buffer[4096];
