@@ -37,10 +37,20 @@ fi
 "$kablos" --print-table "$top/samples/casting.txt" --template "$top/samples/processing-table.xlsx" \
     --output "$table"
 
+# ROUTIX in the stand-in CAD host: the sample project's first layout drawing, entry points 1012
+# (clears the 3D mode) and 1029 (asks for a plate first: the message box is answered OK).
+samples="$top/build/release/samples"
+cat >"$home/routix.scr" <<SCRIPT
+open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_P01.dwg"
+ordinal 1012
+ordinal 1029
+SCRIPT
+echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_P01 (script $home/routix.scr)."
+"$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix.scr"
+
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
 # each panel also gets its _ADD and _SUB files.
-samples="$top/build/release/samples"
 for run in 1 2; do
     ZELKO_HOME="$samples/zelko" "$top/build/release/platform/listhost/listhost" --yes \
         --panels all "$samples/SAMPLE" Tervo
