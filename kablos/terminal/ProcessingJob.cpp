@@ -249,15 +249,21 @@ void ProcessingJob::AsciiJob() {
     Tail();
 }
 
-void ProcessingJob::AsciiFirstStep(std::string_view type, Reg reg, std::string& remembered,
-                                   double size) {
+std::optional<std::string> ProcessingJob::FirstStepLength(std::string_view type,
+                                                          std::string& remembered, double size) {
     const StripRow* row = FindStripRow(Environment().Rows, FirstStepType(type), size);
     if (row == nullptr)
-        return;
+        return std::nullopt;
     std::string length = Trimmed(row->StripLen);
-    if (length != remembered)
-        m_link.WriteRegister(reg, length);
-    remembered = std::move(length);
+    const bool changed = length != remembered;
+    remembered = length;
+    return changed ? std::optional<std::string>(std::move(length)) : std::nullopt;
+}
+
+void ProcessingJob::AsciiFirstStep(std::string_view type, Reg reg, std::string& remembered,
+                                   double size) {
+    if (std::optional<std::string> length = FirstStepLength(type, remembered, size))
+        m_link.WriteRegister(reg, *length);
 }
 
 void ProcessingJob::AsciiStripSet(const Wire& wire) {
@@ -432,13 +438,8 @@ void ProcessingJob::BinaryJob() {
 
 void ProcessingJob::BinaryFirstStep(std::string_view type, FrameReg reg, std::string& remembered,
                                     double size) {
-    const StripRow* row = FindStripRow(Environment().Rows, FirstStepType(type), size);
-    if (row == nullptr)
-        return;
-    std::string length = Trimmed(row->StripLen);
-    if (length != remembered)
-        Frame(reg, common::LeadingNumber(length));
-    remembered = std::move(length);
+    if (std::optional<std::string> length = FirstStepLength(type, remembered, size))
+        Frame(reg, common::LeadingNumber(*length));
 }
 
 void ProcessingJob::BinaryStripSet(const Wire& wire) {

@@ -166,6 +166,11 @@ private:
     std::optional<Wire> CurrentWire(bool trimmed) const;
     const StripEnvironment& Environment() const;
 
+    /// The first step of one wire end: the strip length of the row its type finds (a leading
+    /// digit looked up as "M"), when it differs from the one remembered; it is remembered now.
+    std::optional<std::string> FirstStepLength(std::string_view type, std::string& remembered,
+                                               double size);
+
     void AsciiJob();
     void AsciiFirstStep(std::string_view type, Reg reg, std::string& remembered, double size);
     void AsciiStripSet(const Wire& wire);
