@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "BackWiringRows.h"
 #include "Store.h"
 
 namespace zelko {
@@ -16,31 +17,6 @@ const fs::path* PlanProject(const WpData* data);
 namespace {
 
 constexpr std::string_view kWho = "ZELKOWPW";
-
-BackDevice ReadDevice(const Statement& row) {
-    return {row.Text(0), row.Text(1), static_cast<int>(row.Int(2)),
-            row.Text(3), row.Text(4), row.Text(5),
-            row.Text(6), row.Text(7), row.Text(8),
-            row.Text(9), row.Text(10)};
-}
-
-void ReadWireEnd(const Statement& row, BackWireEnd& end) {
-    end.panelNo = row.Text(0);
-    end.deviceKey = row.Text(1);
-    end.connectorTag = row.Text(2);
-    end.terminalNo = row.Text(3);
-    end.wireNo = row.Text(4);
-    end.kind = static_cast<int>(row.Int(5));
-    end.routeKind = row.Text(6);
-    end.terminalType = row.Text(7);
-    end.partCode = row.Text(8);
-    for (int s = 0; s < 2; ++s) {
-        const int c = 9 + s * 9;
-        end.side[s] = {row.Text(c),     row.Text(c + 1), row.Text(c + 2),
-                       row.Text(c + 3), row.Text(c + 4), row.Text(c + 5),
-                       row.Text(c + 6), row.Text(c + 7), row.Text(c + 8)};
-    }
-}
 
 /// One statement read ahead by a row: the panel number of the row it stands on.
 class Stream {
@@ -73,18 +49,12 @@ struct BackWiringPanels : detail::Handle {
     BackWiringPanels(detail::Connection connection, int revision)
         : db(std::move(connection)),
           devices(db.get(),
-                  "SELECT panel_no, key, order_key, plate, address_prefix, address_no, unit, "
-                  "tag, part_code, rating, model FROM device WHERE revision = ? "
-                  "ORDER BY panel_no COLLATE NOCASE, id",
+                  detail::RevisionQuery(detail::kDeviceColumns, "device",
+                                        "panel_no COLLATE NOCASE, id"),
                   revision),
           ends(db.get(),
-               "SELECT panel_no, device_key, connector, terminal_no, wire_no, kind, "
-               "route_kind, terminal_type, part_code, "
-               "panel1, tag1, terminal1, dest_prefix1, dest_no1, wire_kind1, wire_size1, "
-               "wire_color1, special1, "
-               "panel2, tag2, terminal2, dest_prefix2, dest_no2, wire_kind2, wire_size2, "
-               "wire_color2, special2 FROM wire_end WHERE revision = ? "
-               "ORDER BY panel_no COLLATE NOCASE, id",
+               detail::RevisionQuery(detail::kWireEndColumns, "wire_end",
+                                     "panel_no COLLATE NOCASE, id"),
                revision) {}
 
     detail::Connection db;
@@ -129,11 +99,11 @@ bool BackWiringNextPanel(BackWiringPanels* panels, std::string& panelNo, BackWir
         panelNo = ends.Panel();
     }
     while (devices.AtRow() && sqlite3_stricmp(devices.Panel().c_str(), panelNo.c_str()) == 0) {
-        wiring.devices.push_back(ReadDevice(devices.Row()));
+        wiring.devices.push_back(detail::ReadDevice(devices.Row()));
         devices.Advance();
     }
     while (ends.AtRow() && sqlite3_stricmp(ends.Panel().c_str(), panelNo.c_str()) == 0) {
-        ReadWireEnd(ends.Row(), wiring.wireEnds.emplace_back());
+        wiring.wireEnds.push_back(detail::ReadWireEnd(ends.Row()));
         ends.Advance();
     }
     return !BackWiringPanelsFailed(panels);
