@@ -69,6 +69,29 @@ AcGePoint3d Transformed(const AcGePoint3d& point, const AcGeMatrix3d& matrix) {
     return copy;
 }
 
+/// Calls `visit` with each attribute definition of `block`, in block order, until it returns
+/// true; true when it did.
+template <typename Visit>
+bool ForEachAttributeDefinition(const AcDbBlockTableRecord* block, Visit visit) {
+    AcDbBlockTableRecordIterator* raw = nullptr;
+    if (block == nullptr || block->newIterator(raw) != Acad::eOk) {
+        return false;
+    }
+    std::unique_ptr<AcDbBlockTableRecordIterator> it(raw);
+    for (; !it->done(); it->step()) {
+        AcDbObjectId id;
+        it->getEntityId(id);
+        if (id.dxfType() != "ATTDEF") {
+            continue;
+        }
+        Opened<AcDbAttributeDefinition> definition(id, AcDb::kForRead);
+        if (definition && visit(*definition.get())) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 SymInfo* SymInfoOpen(const AcDbBlockReference* reference) {
@@ -173,24 +196,12 @@ bool SymAttrLayer(AcDbObjectId reference, std::string_view tag, std::string& lay
     if (!block) {
         return false;
     }
-    AcDbBlockTableRecordIterator* raw = nullptr;
-    if (block->newIterator(raw) != Acad::eOk) {
-        return false;
-    }
-    std::unique_ptr<AcDbBlockTableRecordIterator> it(raw);
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        it->getEntityId(id);
-        if (id.dxfType() != "ATTDEF") {
-            continue;
-        }
-        Opened<AcDbAttributeDefinition> definition(id, AcDb::kForRead);
-        if (definition && common::EqualsNoCase(definition->tagName(), tag)) {
-            layer = definition->layerName();
-            return true;
-        }
-    }
-    return false;
+    return ForEachAttributeDefinition(block.get(), [&](const AcDbAttributeDefinition& definition) {
+        if (!common::EqualsNoCase(definition.tagName(), tag))
+            return false;
+        layer = definition.layerName();
+        return true;
+    });
 }
 
 namespace {
@@ -230,25 +241,14 @@ struct AttributeTemplate {
 
 std::vector<AttributeTemplate> AttributeTemplates(const AcDbBlockTableRecord* block) {
     std::vector<AttributeTemplate> templates;
-    AcDbBlockTableRecordIterator* raw = nullptr;
-    if (block->newIterator(raw) != Acad::eOk) {
-        return templates;
-    }
-    std::unique_ptr<AcDbBlockTableRecordIterator> it(raw);
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        it->getEntityId(id);
-        if (id.dxfType() != "ATTDEF") {
-            continue;
+    ForEachAttributeDefinition(block, [&](const AcDbAttributeDefinition& definition) {
+        if (!definition.isConstant()) {
+            templates.push_back({definition.tagName(), definition.text(), definition.layerName(),
+                                 definition.position(), definition.height(), definition.rotation(),
+                                 definition.isInvisible()});
         }
-        Opened<AcDbAttributeDefinition> definition(id, AcDb::kForRead);
-        if (!definition || definition->isConstant()) {
-            continue;
-        }
-        templates.push_back({definition->tagName(), definition->text(), definition->layerName(),
-                             definition->position(), definition->height(), definition->rotation(),
-                             definition->isInvisible()});
-    }
+        return false;
+    });
     return templates;
 }
 
