@@ -55,7 +55,7 @@ public:
         }
         return *this;
     }
-    Order& Number(long long a, long long b) {
+    Order& Number(std::int64_t a, std::int64_t b) {
         if (m_result == 0) {
             m_result = a < b ? -1 : a > b ? 1 : 0;
         }
@@ -71,10 +71,6 @@ private:
     int m_result = 0;
 };
 
-long long AddressNumber(std::string_view text) {
-    return static_cast<long long>(common::LeadingNumber(text));
-}
-
 /// Case-insensitive equality of the texts of two records, field by field.
 template <typename... Texts>
 bool SameTexts(const std::tuple<Texts...>& a, const std::tuple<Texts...>& b) {
@@ -84,13 +80,20 @@ bool SameTexts(const std::tuple<Texts...>& a, const std::tuple<Texts...>& b) {
     (std::index_sequence_for<Texts...>{});
 }
 
-auto DeviceTexts(const BackDevice& d) {
-    return std::tie(d.key, d.tag, d.partCode, d.plate, d.addressPrefix, d.addressNo, d.unit,
-                    d.rating, d.model);
+/// What names a device: its key (which its wire ends name) and its tag (器具番号).
+auto DeviceIdentity(const BackDevice& d) {
+    return std::tie(d.key, d.tag);
 }
 
-bool SameDevice(const BackDevice& a, const BackDevice& b) {
-    return a.orderKey == b.orderKey && SameTexts(DeviceTexts(a), DeviceTexts(b));
+/// What describes a device without changing its wiring.
+auto DeviceDescription(const BackDevice& d) {
+    return std::tie(d.partCode, d.plate, d.addressPrefix, d.addressNo, d.unit, d.rating, d.model);
+}
+
+bool SameDevice(const BackDevice& a, const BackDevice& b, const DiffOptions& options) {
+    return SameTexts(DeviceIdentity(a), DeviceIdentity(b)) &&
+           (!options.deviceTextsCount ||
+            (a.orderKey == b.orderKey && SameTexts(DeviceDescription(a), DeviceDescription(b))));
 }
 
 auto SideTexts(const zelko::BackWireSide& s) {
@@ -152,7 +155,7 @@ bool DeviceBefore(const BackDevice& a, const BackDevice& b) {
     return Order()
         .Number(a.orderKey, b.orderKey)
         .NoCase(a.addressPrefix, b.addressPrefix)
-        .Number(AddressNumber(a.addressNo), AddressNumber(b.addressNo))
+        .Number(common::LeadingInteger(a.addressNo), common::LeadingInteger(b.addressNo))
         .NoCase(a.tag, b.tag)
         .NoCase(a.key, b.key)
         .Before();
@@ -229,7 +232,7 @@ void BuildBackList(std::shared_ptr<const BackWiring> wiring, const std::vector<L
 }
 
 void DiffBackLists(const BackList& current, const BackList& previous, BackList& added,
-                   BackList& removed) {
+                   BackList& removed, DiffOptions options) {
     added = BackList{{}, current.wiring};
     removed = BackList{{}, previous.wiring};
 
@@ -257,7 +260,7 @@ void DiffBackLists(const BackList& current, const BackList& previous, BackList& 
             auto [first, last] = byKey.equal_range(common::ToUpper(device.device->key));
             for (auto it = first; it != last && partner == nullptr; ++it) {
                 if (!partnered[it->second] &&
-                    SameDevice(*device.device, *before.devices[it->second].device)) {
+                    SameDevice(*device.device, *before.devices[it->second].device, options)) {
                     partnered[it->second] = true;
                     partner = &before.devices[it->second];
                     endTaken[it->second].assign(partner->ends.size(), false);

@@ -63,10 +63,22 @@ bool DeviceBefore(const zelko::BackDevice& a, const zelko::BackDevice& b);
 /// (case-insensitive), the tags of side 2 and 1 (natural).
 bool DeviceWireEndBefore(const zelko::BackWireEnd& a, const zelko::BackWireEnd& b);
 
+/// How the difference pairs the devices of the two revisions.
+struct DiffOptions {
+    /// False: a device is the same device as long as its key and tag agree, so a device whose
+    /// part code, rating, model, unit, plate, address or order changed keeps its unchanged
+    /// wire lines out of the difference. True: every text of the device counts, so such a
+    /// device is a new one and all its lines are added and the old device's lines removed.
+    bool deviceTextsCount = false;
+};
+
+/// The plan's option for the difference (PlanOption): this bit sets deviceTextsCount.
+inline constexpr int kPlanOptionDeviceTexts = 0x1;
+
 /// The lines of `current` that `previous` does not have (`added`) and the lines of `previous`
 /// that `current` does not have (`removed`), each under its device; devices without such lines
 /// are left out. Panels follow `current`'s panel list.
 void DiffBackLists(const BackList& current, const BackList& previous, BackList& added,
-                   BackList& removed);
+                   BackList& removed, DiffOptions options = {});
 
 }  // namespace tervo

@@ -24,7 +24,7 @@ constexpr const char* kTextFilter = "TXT file(*.txt)|*.txt||";
 
 /// Terminal kinds from the parts database's terminal table, for wire ends whose terminal type
 /// the wiring data leaves empty. Opens the database at the first lookup; each part's rows are
-/// read once.
+/// read once. A failed lookup leaves its message (20502 to 20510) in Message().
 class TerminalKinds {
 public:
     ~TerminalKinds() {
@@ -45,7 +45,7 @@ public:
             part = m_parts.emplace(common::ToUpper(end.partCode), ReadPart(end.partCode)).first;
         }
         if (part->second.empty()) {
-            SetErrorText(TervoMessage(kIdPartNotInTable, {end.partCode}));
+            m_message = TervoMessage(kIdPartNotInTable, {end.partCode});
             return false;
         }
         for (const auto& [terminal, kind] : part->second) {
@@ -54,30 +54,32 @@ public:
                 return true;
             }
         }
-        SetErrorText(TervoMessage(kIdTerminalNotInTable, {end.terminalNo}));
+        m_message = TervoMessage(kIdTerminalNotInTable, {end.terminalNo});
         return false;
     }
+
+    const std::string& Message() const { return m_message; }
 
 private:
     bool Open() {
         m_db = zelko::BomOpenDefault();
         if (m_db == nullptr) {
-            SetErrorText(TervoMessage(kIdPartsDbCannotOpen));
+            m_message = TervoMessage(kIdPartsDbCannotOpen);
             return false;
         }
         m_table = zelko::BomFindTable(m_db, zelko::BomRole::Terminals);
         if (m_table == nullptr) {
-            SetErrorText(TervoMessage(kIdNoTerminalTable));
+            m_message = TervoMessage(kIdNoTerminalTable);
             return false;
         }
         const zelko::BomColumn* code = zelko::BomFindColumn(m_table, "code");
         if (code == nullptr) {
-            SetErrorText(TervoMessage(kIdNoPartCodeField));
+            m_message = TervoMessage(kIdNoPartCodeField);
             return false;
         }
         m_codeField = zelko::BomFieldName(code);
         if (m_codeField.empty()) {
-            SetErrorText(TervoMessage(kIdNoPartCodeFieldName));
+            m_message = TervoMessage(kIdNoPartCodeFieldName);
             return false;
         }
         return true;
@@ -104,6 +106,7 @@ private:
     const zelko::BomTable* m_table = nullptr;
     std::string m_codeField;
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> m_parts;
+    std::string m_message;
 };
 
 }  // namespace
@@ -115,7 +118,9 @@ bool WireKindColumnsOn() {
             return *value == 1;
         }
     } else if (!registry.Error().empty()) {
+        // Read as missing; the run goes on, and the error text keeps why.
         LogLine(registry.Error());
+        SetWarningText(registry.Error());
     }
     return zelko::ProjectVersionCheck("25.0");
 }
@@ -147,10 +152,11 @@ int BackListModule::Box(const std::string& text, int style) {
 }
 
 int BackListModule::Fail(const std::string& why) {
-    // The reason of the failed run stays the error text, even when the log cannot take it.
-    const std::string reason = why.empty() ? ErrorText() : why;
-    LogLine(reason);
-    SetErrorText(reason);
+    // The error text keeps the run's first reason; the log takes every reason in words.
+    if (!why.empty()) {
+        SetErrorText(why);
+        LogLine(why);
+    }
     return zelko::kListNotReady;
 }
 
@@ -159,6 +165,7 @@ int BackListModule::Execute(zelko::ListContext* context) {
         return zelko::kListNotReady;
     }
     m_context = context;
+    SetLogOwner(zelko::CtxWindow(context));
     if (Box(TervoMessage(kIdConfirmOutput, {m_displayName}),
             zelko::kMbYesNo | zelko::kMbIconQuestion) != zelko::kIdYes) {
         return zelko::kListCancelled;
@@ -188,7 +195,7 @@ int BackListModule::Execute(zelko::ListContext* context) {
 }
 
 int BackListModule::Run() {
-    SetErrorText("");
+    ClearErrorText();
     const zelko::WpData* plan = zelko::CtxPlan(m_context);
     if (plan == nullptr) {
         return Fail("the framework has no wiring plan open");
@@ -201,31 +208,47 @@ int BackListModule::Run() {
         flags |= kFlagPlate;
     }
 
-    std::string error;
-    if (!PrepareOutputFolder(m_outputFolder, error)) {
-        return Fail(error);
-    }
-
-    TerminalKinds kinds;
     ListRun run;
     run.folder = m_outputFolder;
     run.flags = flags;
     run.choice.byNumber = m_mMode;
     run.choice.all = m_selection.all;
     run.choice.panels = m_selection.panels;
+
+    // A chosen panel whose number cannot name a file fails the run before anything moves.
+    std::string error;
+    if (std::vector<ListPanel> panels; !ChosenPanels(plan, run.choice, panels, error)) {
+        return Fail(error);
+    }
+    if (!PrepareOutputFolder(m_outputFolder, error)) {
+        return Fail(error);
+    }
+
+    TerminalKinds kinds;
+    std::string partsMessage;  // shown to the user; the error text is not for these
     run.differences = zelko::ProjectRevisionState(0) == 2;
-    run.lookup = [&kinds](zelko::BackWireEnd& end) { return kinds.Lookup(end); };
+    run.diff.deviceTextsCount =
+        (zelko::PlanOption(zelko::PlanData(plan)) & kPlanOptionDeviceTexts) != 0;
+    run.lookup = [&](zelko::BackWireEnd& end) {
+        if (kinds.Lookup(end)) {
+            return true;
+        }
+        partsMessage = kinds.Message();
+        Box(partsMessage, zelko::kMbOk | zelko::kMbIconWarning);
+        return false;
+    };
     run.events.progress = [this](int percent) { zelko::CtxProgress(m_context, percent); };
     run.events.undeletable = [](const std::string& fileName) {
-        SetErrorText(TervoMessage(kIdCannotDeleteOutput, {fileName}));
+        const std::string text = TervoMessage(kIdCannotDeleteOutput, {fileName});
+        SetErrorText(text);
+        LogLine(text);
     };
     if (!WriteBackLists(plan, run, error)) {
-        if (ErrorText().empty()) {
-            SetErrorText(error);
-        } else if (!error.empty()) {
-            LogLine(error);
+        if (!partsMessage.empty()) {
+            LogLine(partsMessage);
+            return zelko::kListNotReady;
         }
-        return Fail("");
+        return Fail(error);
     }
     return zelko::kListSuccess;
 }
@@ -235,6 +258,7 @@ int BackListModule::ShowOutput(zelko::ListContext* context) {
         return zelko::kListNotReady;
     }
     m_context = context;
+    SetLogOwner(zelko::CtxWindow(context));
     std::error_code ec;
     if (!fs::is_directory(m_outputFolder, ec) && !fs::create_directories(m_outputFolder, ec)) {
         Box(TervoMessage(kIdCannotCreateFolder, {m_outputFolder.string()}),

@@ -57,14 +57,13 @@ const std::array<Column<BackWireEnd>, 14> kWireEndColumns{{
     {"特殊２", kAll, [](const BackWireEnd& e) { return e.side[1].special; }},
 }};
 
-/// A value in double quotes. A quote inside is doubled and a tab or line break becomes a
-/// blank, so that every line keeps its columns.
+/// A value in double quotes. The readers of BK files strip the outer quotes only, so the value
+/// is written as it is (a quote inside stays one quote); a tab or line break becomes a blank,
+/// so that every line keeps its columns.
 void AppendQuoted(std::string& out, std::string_view value) {
     out += '"';
     for (char c : value) {
-        if (c == '"') {
-            out += "\"\"";
-        } else if (c == '\t' || c == '\r' || c == '\n') {
+        if (c == '\t' || c == '\r' || c == '\n') {
             out += ' ';
         } else {
             out += c;
@@ -108,14 +107,53 @@ std::string Connection(std::string_view tag, std::string_view terminal) {
     return tag.empty() ? std::string(terminal) : std::string(tag) + ":" + std::string(terminal);
 }
 
+/// "%d" of a number text: the value of its leading digits ("007" is "7").
 std::string NumberText(std::string_view text) {
-    return std::to_string(static_cast<long long>(common::LeadingNumber(text)));
+    return std::to_string(common::LeadingInteger(text));
 }
 
 }  // namespace
 
 std::string BkFileName(std::string_view panelNo, std::string_view suffix) {
     return "BK_" + std::string(panelNo) + std::string(suffix) + ".txt";
+}
+
+bool PanelFileNamesOk(std::string_view panelNo, std::string& error) {
+    // The longest name of the panel's files is the one of a difference file.
+    constexpr std::size_t kNameMax = 255;
+    const char* why = nullptr;
+    if (panelNo.find('/') != std::string_view::npos) {
+        why = "it holds \"/\"";
+    } else if (panelNo.find('\0') != std::string_view::npos) {
+        why = "it holds a NUL character";
+    } else if (panelNo == "." || panelNo == "..") {
+        why = "\".\" and \"..\" name folders";
+    } else if (BkFileName(panelNo, kSuffixAdded).size() > kNameMax) {
+        why = "its file names would be longer than 255 bytes";
+    }
+    if (why == nullptr) {
+        return true;
+    }
+    std::string shown;
+    for (char c : panelNo) {
+        shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    }
+    error = "The panel number \"" + shown + "\" cannot name a BK file: " + why +
+            ". Nothing was written; correct the panel number or choose the other panels.";
+    return false;
+}
+
+bool ChosenPanels(const zelko::WpData* plan, const PanelChoice& choice,
+                  std::vector<ListPanel>& panels, std::string& error) {
+    if (!ListPanels(plan, choice, panels, error)) {
+        return false;
+    }
+    for (const auto& panel : panels) {
+        if (panel.listed && !PanelFileNamesOk(panel.panelNo, error)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string AddressText(const BackDevice& device) {
@@ -286,7 +324,7 @@ bool LookUpTypes(zelko::BackWiring& wiring, const TerminalTypeLookup& lookup) {
 
 bool WriteBackLists(const zelko::WpData* plan, const ListRun& run, std::string& error) {
     std::vector<ListPanel> panels;
-    if (!ListPanels(plan, run.choice, panels, error)) {
+    if (!ChosenPanels(plan, run.choice, panels, error)) {
         return false;
     }
     std::map<std::string, std::size_t> listed;  // by key, first panel of a number
@@ -303,7 +341,7 @@ bool WriteBackLists(const zelko::WpData* plan, const ListRun& run, std::string& 
     auto writePanel = [&](const ListPanel& panel, std::shared_ptr<zelko::BackWiring> now,
                           std::shared_ptr<zelko::BackWiring> before) {
         if (!LookUpTypes(*now, run.lookup) || (before && !LookUpTypes(*before, run.lookup))) {
-            error.clear();  // the lookup has set the module's error text
+            error.clear();  // the lookup has reported why
             return false;
         }
         const std::vector<ListPanel> one{ListPanel{panel.panelNo, panel.index, true, {}}};
@@ -320,7 +358,7 @@ bool WriteBackLists(const zelko::WpData* plan, const ListRun& run, std::string& 
         BuildBackList(std::move(before), one, previous);
         BackList added;
         BackList removed;
-        DiffBackLists(current, previous, added, removed);
+        DiffBackLists(current, previous, added, removed, run.diff);
         return WritePanelFile(run.folder, added.panels[0], kSuffixAdded, run.flags, run.events,
                               error) &&
                WritePanelFile(run.folder, removed.panels[0], kSuffixRemoved, run.flags, run.events,

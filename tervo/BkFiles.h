@@ -24,6 +24,17 @@ inline constexpr const char* kSuffixRemoved = "_SUB";
 /// "BK_%s%s.txt" for panel `panelNo` and `suffix`.
 std::string BkFileName(std::string_view panelNo, std::string_view suffix);
 
+/// Whether the files of panel `panelNo` can be written as files of the output folder: a panel
+/// number holding "/" or a NUL, the names "." and "..", and a number whose file names would be
+/// longer than the file system takes (255 bytes) are refused. False with `error` naming the
+/// panel and why.
+bool PanelFileNamesOk(std::string_view panelNo, std::string& error);
+
+/// The panels of the plan as `choice` lists them (ListPanels), when every listed panel passes
+/// PanelFileNamesOk; else false with `error` for the first that does not. Nothing is written.
+bool ChosenPanels(const zelko::WpData* plan, const PanelChoice& choice,
+                  std::vector<ListPanel>& panels, std::string& error);
+
 /// The value texts of the columns.
 std::string AddressText(const zelko::BackDevice& device);
 /// The terminal column: the terminal number, after the connector tag and ":" when the
@@ -56,8 +67,8 @@ bool WritePanelFile(const std::filesystem::path& folder, const ListPanel& panel,
                     std::string_view suffix, unsigned flags, const WriteEvents& events,
                     std::string& error);
 
-/// Fills the terminal type of a wire end that has none (from the parts database); false, with
-/// the module's error text set, when the lookup fails.
+/// Fills the terminal type of a wire end that has none (from the parts database); false when
+/// the lookup fails, after it has reported why to the user.
 using TerminalTypeLookup = std::function<bool(zelko::BackWireEnd& end)>;
 
 struct ListRun {
@@ -65,6 +76,7 @@ struct ListRun {
     unsigned flags = kFlagAlways;
     PanelChoice choice;
     bool differences = false;  ///< the project has a previous revision: write "_ADD", "_SUB"
+    DiffOptions diff;          ///< how the difference pairs devices (the plan's option)
     TerminalTypeLookup lookup;
     WriteEvents events;
 };
@@ -73,7 +85,8 @@ struct ListRun {
 /// its added and removed lines against the previous revision. The wiring data is read panel
 /// by panel (both revisions side by side), so only one panel is in memory at a time; the
 /// files of a panel are written before the next panel is read. False with `error` on the
-/// first failure; the files written before stay.
+/// first failure; the files written before stay. A chosen panel whose number cannot make a
+/// file name fails the call before any file is touched (ChosenPanels).
 bool WriteBackLists(const zelko::WpData* plan, const ListRun& run, std::string& error);
 
 }  // namespace tervo

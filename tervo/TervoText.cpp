@@ -9,6 +9,7 @@ namespace {
 constexpr std::size_t kMessageChars = 1024;
 
 std::string g_errorText;
+bool g_isReason = false;  ///< the error text is the reason of a failure, not a warning
 
 const messages::StringTable& Table() {
     static const messages::StringTable table = [] {
@@ -42,8 +43,22 @@ std::string TervoMessage(unsigned id, std::initializer_list<messages::Arg> args)
     return std::string(messages::TruncateChars(formatted, kMessageChars));
 }
 
+void ClearErrorText() {
+    g_errorText.clear();
+    g_isReason = false;
+}
+
 void SetErrorText(std::string_view text) {
-    g_errorText = messages::TruncateChars(text, kMessageChars);
+    if (!g_isReason) {
+        g_errorText = messages::TruncateChars(text, kMessageChars);
+        g_isReason = !g_errorText.empty();
+    }
+}
+
+void SetWarningText(std::string_view text) {
+    if (g_errorText.empty()) {
+        g_errorText = messages::TruncateChars(text, kMessageChars);
+    }
 }
 
 const std::string& ErrorText() {

@@ -47,8 +47,14 @@ const std::string& TervoString(unsigned id);
 /// "%s"/"%d" conversions in order; cut to 1024 characters.
 std::string TervoMessage(unsigned id, std::initializer_list<messages::Arg> args = {});
 
-/// The module's error text (up to 1024 characters).
+/// The module's error text (up to 1024 characters): why the last run failed, or, after a run
+/// that succeeded, a warning it met (a malformed machine settings file). The first reason of a
+/// run stays: a later failure, a warning or the log never replaces it.
+void ClearErrorText();
+/// Sets the reason of the failed run, unless the run has one already.
 void SetErrorText(std::string_view text);
+/// Sets a warning, unless the error text holds a reason or another warning.
+void SetWarningText(std::string_view text);
 const std::string& ErrorText();
 
 }  // namespace tervo

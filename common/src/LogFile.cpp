@@ -10,23 +10,12 @@
 #include <system_error>
 
 #include "common/codepage.h"
+#include "common/text.h"
 
 namespace {
 
 // The formatted output buffer holds 1024 characters with its terminator.
 constexpr std::size_t kFormattedLimit = 1023;
-
-std::string_view CutChars(std::string_view text, std::size_t maxChars) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            continue;
-        if (count == maxChars)
-            return text.substr(0, i);
-        ++count;
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -68,7 +57,7 @@ void CLog::Out(const char* format, ...) {
     const int size = std::vsnprintf(text.data(), text.size(), format, args);
     va_end(args);
     text.resize(size < 0 ? 0 : std::min(static_cast<std::size_t>(size), text.size() - 1));
-    text.resize(CutChars(text, kFormattedLimit).size());
+    text.resize(common::TruncateChars(text, kFormattedLimit).size());
     if (m_timestamped) {
         const std::time_t now = std::chrono::system_clock::to_time_t(m_clock());
         std::tm local{};

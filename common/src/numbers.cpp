@@ -96,6 +96,30 @@ double LeadingNumber(std::string_view text) {
     return length == 0 ? 0.0 : Value(text.substr(0, length));
 }
 
+std::int64_t LeadingInteger(std::string_view text) {
+    text = SkipBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    // Accumulated towards the negative side, which holds one more value than the positive.
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (!IsDigit(c))
+            break;
+        const int digit = c - '0';
+        if (value < (kMin + digit) / 10) {
+            return negative ? kMin : std::numeric_limits<std::int64_t>::max();
+        }
+        value = value * 10 - digit;
+    }
+    if (negative)
+        return value;
+    return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
+}
+
 std::optional<double> ParseNumber(std::string_view text) {
     text = SkipBlanks(text);
     while (!text.empty() && IsBlank(text.back()))

@@ -106,6 +106,18 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     }
 }
 
+std::string_view TruncateChars(std::string_view text, std::size_t maxChars) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;  // a continuation byte belongs to the character before
+        if (count == maxChars)
+            return text.substr(0, i);
+        ++count;
+    }
+    return text;
+}
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;

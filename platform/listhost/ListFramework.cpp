@@ -139,7 +139,8 @@ bool SelectPanels(bool byNumber, zelko::ListPanelSelection& selection) {
     for (const auto& panel : selection.panels) {
         text += (text.empty() ? "" : ",") + panel;
     }
-    selection.text = std::string(text.substr(0, 50));
+    // The selection's text holds 50 characters (not bytes: a panel number may be Japanese).
+    selection.text = std::string(common::TruncateChars(text, 50));
     return true;
 }
 

@@ -141,11 +141,10 @@ int main(int argc, char** argv) {
     } else {
         status = action == "show" ? module->ShowOutput(framework.Context())
                                   : module->Execute(framework.Context());
-        if (status != 0) {
-            for (const auto& library : libraries) {
-                if (library.errorText != nullptr && *library.errorText() != '\0') {
-                    std::cerr << "listhost: " << library.errorText() << '\n';
-                }
+        // The module's error text: why the run failed, or a warning of a run that succeeded.
+        for (const auto& library : libraries) {
+            if (library.errorText != nullptr && *library.errorText() != '\0') {
+                std::cerr << "listhost: " << library.errorText() << '\n';
             }
         }
     }

@@ -24,6 +24,35 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
     }
 }
 
+TEST(LeadingInteger, ReadsTheLeadingDigitsOnly) {
+    struct Case {
+        const char* text;
+        std::int64_t value;
+    };
+    const Case cases[] = {
+        {"007", 7},
+        {" \t12.9", 12},
+        {"5e1", 5},
+        {"2e1", 2},
+        {"1e400", 1},
+        {"-3x", -3},
+        {"+4", 4},
+        {"e5", 0},
+        {".5", 0},
+        {"", 0},
+        {"-", 0},
+        {"３", 0},  // full-width digits are no digits
+        {"9223372036854775807", INT64_MAX},
+        {"9223372036854775808", INT64_MAX},
+        {"123456789012345678901234567890", INT64_MAX},
+        {"-9223372036854775808", INT64_MIN},
+        {"-99999999999999999999", INT64_MIN},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LeadingInteger(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
 TEST(ParseNumber, TakesOnlyWholeNumericTexts) {
     EXPECT_EQ(ParseNumber(" 2.7 "), 2.7);
     EXPECT_EQ(ParseNumber("-1e2"), -100.0);

@@ -54,5 +54,13 @@ TEST(AppendLine, EndsLinesWithCrLf) {
     EXPECT_EQ(out, "x\r\n\r\n");
 }
 
+TEST(TruncateChars, CountsCharactersNotBytes) {
+    EXPECT_EQ(TruncateChars("abc", 5), "abc");
+    EXPECT_EQ(TruncateChars("abc", 2), "ab");
+    EXPECT_EQ(TruncateChars("盤P1盤", 3), "盤P1");  // 3 bytes, then 1 and 1
+    EXPECT_EQ(TruncateChars("日本語", 0), "");
+    EXPECT_EQ(TruncateChars("", 3), "");
+}
+
 }  // namespace
 }  // namespace common

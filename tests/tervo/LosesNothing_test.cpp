@@ -118,4 +118,49 @@ TEST(LosesNothingToo, AnOutputFileThatCannotBeDeleted) {
     EXPECT_EQ(testsupport::ReadBytes(bk / "BK_P1.txt" / "open"), "x");
 }
 
+TEST(LosesNothingToo, APanelNumberThatCannotNameAFileFailsTheRunBeforeAnythingMoves) {
+    struct Case {
+        const char* number;  ///< SQL expression of the panel number
+        const char* says;
+    } cases[] = {
+        {"'a/b'", "\"a/b\" cannot name a BK file: it holds \"/\""},
+        {"'/../../x'", "\"/../../x\" cannot name a BK file: it holds \"/\""},
+        {"'P' || char(0) || '9'", "\"P\\09\" cannot name a BK file: it holds a NUL character"},
+        {"'..'", "\"..\" cannot name a BK file: \".\" and \"..\" name folders"},
+        {"'.'", "\".\" cannot name a BK file"},
+        {"replace(hex(zeroblob(125)), '0', 'x')",
+         "cannot name a BK file: its file names would be longer than 255 bytes"},
+    };
+    for (const auto& c : cases) {
+        Workplace work;
+        const fs::path project = work.dir() / "PRJ";
+        listhosttest::MakeProject(
+            project, "25.00", true,
+            "INSERT INTO project VALUES ('revision_state.0', '2');" + Panel(1, "P1") +
+                "INSERT INTO panel (id, seq, panel_no, name, kind) VALUES (2, 2, " + c.number +
+                ", 'X', 0);"
+                "INSERT INTO device (panel_no, key, tag) VALUES (" +
+                c.number + ", 'K9', 'K9');" + Device("P1", "K1") + WireEnd("P1", "K1", "1"));
+        // The previous output, and an older one in "OLD".
+        const fs::path bk = project / "FT_OUTPUT" / "BK";
+        testsupport::WriteBytes(bk / "BK_P1.txt", "previous");
+        testsupport::WriteBytes(bk / "OLD" / "BK_P1.txt", "older");
+        auto run = work.Listhost({"--yes", "--panels", "all", project.string(), "Tervo"});
+        EXPECT_EQ(run.status, 3) << c.number;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << c.number << ": " << run.err;
+        EXPECT_TRUE(run.out.ends_with("失敗しました。\n")) << c.number << run.out;
+        EXPECT_EQ(ListFolder(bk), "BK_P1.txt OLD") << c.number;
+        EXPECT_EQ(testsupport::ReadBytes(bk / "BK_P1.txt"), "previous") << c.number;
+        EXPECT_EQ(ListFolder(bk / "OLD"), "BK_P1.txt") << c.number;
+        EXPECT_EQ(testsupport::ReadBytes(bk / "OLD" / "BK_P1.txt"), "older") << c.number;
+        EXPECT_EQ(ListFolder(project / "FT_OUTPUT"), "BK") << c.number;
+
+        // The other panels are written when the user chooses them.
+        auto others = work.Listhost({"--yes", "--panels", "P1", project.string(), "Tervo"});
+        EXPECT_EQ(others.status, 0) << c.number << others.err;
+        EXPECT_EQ(ListFolder(bk), "BK_P1.txt BK_P1_ADD.txt OLD") << c.number;
+        EXPECT_EQ(testsupport::ReadBytes(bk / "OLD" / "BK_P1.txt"), "previous") << c.number;
+    }
+}
+
 }  // namespace

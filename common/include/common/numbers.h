@@ -2,6 +2,7 @@
 
 // The system's rules for numbers in text, written once:
 // - the numeric value of a text is its leading number, 0 when it has none;
+// - the whole-number value of a text (an address or destination number) is its leading digits;
 // - conversions to whole numbers round halves to even;
 // - single-precision figures are shown in their shortest form, at most 7 significant digits.
 
@@ -16,6 +17,13 @@ namespace common {
 /// optional decimal point and an optional exponent ("e" or "E" followed by digits). 0 when the
 /// text does not start with a number. "12.5mm" is 12.5, " -3" is -3, "abc" is 0.
 double LeadingNumber(std::string_view text);
+
+/// The leading-digits conversion of a whole-number text (an address number, the number of a
+/// numbered destination): blanks and tabs skipped, an optional sign, then decimal digits up to
+/// the first other character; 0 when no digit follows. No decimal point and no exponent: "007"
+/// is 7, "12.9" is 12, "5e1" is 5, "-3x" is -3, "1e400" is 1, "e5" is 0. Digits beyond the
+/// range of the result give its limit (INT64_MAX, or INT64_MIN after "-").
+std::int64_t LeadingInteger(std::string_view text);
 
 /// The value of `text` when the whole text, blanks and tabs around it aside, is one number in
 /// the form LeadingNumber reads; nothing otherwise (also for an empty text).

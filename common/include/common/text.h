@@ -19,6 +19,9 @@ std::vector<std::string_view> Split(std::string_view text, char separator);
 /// counts, an end at the very end of the text opens no further line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+/// `text` cut after `maxChars` characters; a UTF-8 sequence is kept whole or left out whole.
+std::string_view TruncateChars(std::string_view text, std::size_t maxChars);
+
 /// Text files of the system end every line with CR LF.
 inline constexpr std::string_view kLineEnd = "\r\n";
 

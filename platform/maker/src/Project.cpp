@@ -1,5 +1,8 @@
 #include "services/project.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "Store.h"
@@ -68,7 +71,11 @@ bool FindDrawing(std::string_view path, std::string& panelNo, int& flags) {
 
 int RevisionState(std::string_view prefix, int selector) {
     auto value = ProjectValue(std::string(prefix) + "." + std::to_string(selector));
-    return value ? static_cast<int>(common::LeadingNumber(*value)) : 0;
+    // A state is a whole number: its leading digits ("2", "2 (previous)"), kept within int.
+    return value ? static_cast<int>(std::clamp<std::int64_t>(common::LeadingInteger(*value),
+                                                             std::numeric_limits<int>::min(),
+                                                             std::numeric_limits<int>::max()))
+                 : 0;
 }
 
 }  // namespace

@@ -145,4 +145,27 @@ TEST(Listhost, ShowMakesTheOutputFolderWhenMissing) {
         << blocked.out;
 }
 
+TEST(Listhost, TheSelectionTextIsCutAtFiftyCharactersNotBytes) {
+    Workplace work;
+    const fs::path project = work.dir() / "PRJ";
+    std::string sql;
+    std::string chosen;
+    for (int p = 1; p <= 13; ++p) {
+        const std::string number = (p < 10 ? "盤0" : "盤") + std::to_string(p);
+        sql += "INSERT INTO panel (id, seq, panel_no, name, kind) VALUES (" + std::to_string(p) +
+               ", " + std::to_string(p) + ", '" + number + "', 'N', 0);";
+        chosen += (chosen.empty() ? "" : ",") + number;
+    }
+    listhosttest::MakeProject(project, "25.00", true, sql);
+    auto run = work.Listhost({"--yes", "--panels", chosen, project.string(), "Tervo"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // TERVO logs the selection's text: 12 panels and their commas are 48 characters.
+    const auto log =
+        listhosttest::CrLfLines(listhosttest::ReadShiftJis(work.tmp() / "TervoLog.txt"));
+    ASSERT_FALSE(log.empty());
+    EXPECT_TRUE(
+        log[0].ends_with("BK (盤01,盤02,盤03,盤04,盤05,盤06,盤07,盤08,盤09,盤10,盤11,盤12,盤1)"))
+        << log[0];
+}
+
 }  // namespace
