@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -357,6 +358,8 @@ private:
             AddEllipse(tags, color, ctx);
         else if (type == "LEADER")
             AddLeader(tags, color, ctx);
+        else if (type == "SPLINE")
+            AddSpline(tags, color, ctx);
         else {
             LeaveOut(std::string(type));
             return;
@@ -691,6 +694,125 @@ private:
             m_scene.primitives.pop_back();
     }
 
+    /// A spline: the curve of its control points (knots, weights), or the polyline through its
+    /// fit points when it has no usable control points.
+    void AddSpline(const TagReader& tags, const Color& color, const Context& ctx) {
+        const int degree = static_cast<int>(tags.Int(71, 3));
+        std::vector<double> knots;
+        std::vector<double> weights;
+        std::vector<AcGePoint3d> controls;
+        std::vector<AcGePoint3d> fits;
+        for (const auto& [code, value] : tags.tags()) {
+            const double v = TagReader::Number(&value, 0);
+            switch (code) {
+                case 40:
+                    knots.push_back(v);
+                    break;
+                case 41:
+                    weights.push_back(v);
+                    break;
+                case 10:
+                    controls.emplace_back(v, 0, 0);
+                    break;
+                case 20:
+                    if (!controls.empty())
+                        controls.back().y = v;
+                    break;
+                case 30:
+                    if (!controls.empty())
+                        controls.back().z = v;
+                    break;
+                case 11:
+                    fits.emplace_back(v, 0, 0);
+                    break;
+                case 21:
+                    if (!fits.empty())
+                        fits.back().y = v;
+                    break;
+                case 31:
+                    if (!fits.empty())
+                        fits.back().z = v;
+                    break;
+                default:
+                    break;
+            }
+        }
+        const std::size_t n = controls.size();
+        std::vector<AcGePoint3d> curve;
+        const bool usable = degree >= 1 && degree <= 16 && n > static_cast<std::size_t>(degree) &&
+                            knots.size() == n + static_cast<std::size_t>(degree) + 1 &&
+                            std::is_sorted(knots.begin(), knots.end()) &&
+                            knots[n] > knots[static_cast<std::size_t>(degree)];
+        if (usable) {
+            if (weights.size() != n)
+                weights.assign(n, 1.0);
+            const std::size_t samples = std::min<std::size_t>(4096, 16 * n);
+            const double u0 = knots[static_cast<std::size_t>(degree)];
+            const double u1 = knots[n];
+            for (std::size_t i = 0; i <= samples; ++i)
+                curve.push_back(
+                    DeBoor(degree, knots, controls, weights,
+                           u0 + (u1 - u0) * static_cast<double>(i) / static_cast<double>(samples)));
+        } else if (fits.size() >= 2) {
+            // Through the fit points, smoothly: a Catmull-Rom curve (the drawing's own fit
+            // tangents are not used).
+            for (std::size_t i = 0; i + 1 < fits.size(); ++i) {
+                const AcGePoint3d& a = fits[i];
+                const AcGePoint3d& b = fits[i + 1];
+                const AcGeVector3d ta = (b - (i > 0 ? fits[i - 1] : a)) / (i > 0 ? 2.0 : 1.0);
+                const AcGeVector3d tb = ((i + 2 < fits.size() ? fits[i + 2] : b) - a) /
+                                        (i + 2 < fits.size() ? 2.0 : 1.0);
+                for (int k = 0; k < 16; ++k) {
+                    const double t = k / 16.0, t2 = t * t, t3 = t2 * t;
+                    const double h00 = 2 * t3 - 3 * t2 + 1, h10 = t3 - 2 * t2 + t;
+                    const double h01 = -2 * t3 + 3 * t2, h11 = t3 - t2;
+                    curve.push_back(AcGePoint3d::kOrigin + (a - AcGePoint3d::kOrigin) * h00 +
+                                    ta * h10 + (b - AcGePoint3d::kOrigin) * h01 + tb * h11);
+                }
+            }
+            curve.push_back(fits.back());
+        } else {
+            LeaveOut("SPLINE (malformed)");
+            return;
+        }
+        Primitive& p = Add(Primitive::Kind::Path, color, QTransform());
+        p.closed = (tags.Int(70, 0) & 1) != 0 && !usable;
+        for (const AcGePoint3d& point : curve) {
+            const AcGePoint3d at = ctx.m * point;
+            p.vertices.push_back(Vertex{QPointF(at.x, at.y)});
+        }
+    }
+
+    /// The point of the (rational) B-spline at parameter `u`, by de Boor's algorithm.
+    static AcGePoint3d DeBoor(int degree, const std::vector<double>& knots,
+                              const std::vector<AcGePoint3d>& controls,
+                              const std::vector<double>& weights, double u) {
+        const std::size_t p = static_cast<std::size_t>(degree);
+        const std::size_t last = controls.size() - 1;
+        std::size_t k = p;  // the knot span: knots[k] <= u < knots[k + 1]
+        while (k < last && u >= knots[k + 1])
+            ++k;
+        std::vector<std::array<double, 4>> d(p + 1);
+        for (std::size_t j = 0; j <= p; ++j) {
+            const std::size_t i = j + k - p;
+            const double w = weights[i];
+            d[j] = {controls[i].x * w, controls[i].y * w, controls[i].z * w, w};
+        }
+        for (std::size_t r = 1; r <= p; ++r) {
+            for (std::size_t j = p; j >= r; --j) {
+                const std::size_t i = j + k - p;
+                const double span = knots[i + p - r + 1] - knots[i];
+                const double alpha = span > 0 ? (u - knots[i]) / span : 0;
+                for (int c = 0; c < 4; ++c)
+                    d[j][static_cast<std::size_t>(c)] =
+                        (1 - alpha) * d[j - 1][static_cast<std::size_t>(c)] +
+                        alpha * d[j][static_cast<std::size_t>(c)];
+            }
+        }
+        const double w = d[p][3] != 0 ? d[p][3] : 1;
+        return {d[p][0] / w, d[p][1] / w, d[p][2] / w};
+    }
+
     /// A hatch's boundary paths (filled when the hatch is solid).
     void AddHatch(TagReader& tags, const Color& color, const Context& ctx) {
         const AcGePoint3d elevation = PointOf(tags, 10);
@@ -785,20 +907,38 @@ private:
                 }
                 loop.push_back(v);
             }
-        } else if (type == 4) {  // spline: drawn through its control points
-            tags.NextInt(94);
+        } else if (type == 4) {  // spline: the curve of its control points
+            const long degree = tags.NextInt(94);
             const bool rational = tags.NextInt(73) != 0;
             tags.NextInt(74);
-            const long knots = tags.NextInt(95);
-            const long controls = tags.NextInt(96);
+            const long knotCount = tags.NextInt(95);
+            const long controlCount = tags.NextInt(96);
             const long limit = static_cast<long>(tags.tags().size());
-            for (long i = 0; i < knots && i < limit; ++i)
-                tags.NextReal(40);
-            for (long i = 0; i < controls && i < limit; ++i) {
+            std::vector<double> knots;
+            std::vector<AcGePoint3d> controls;
+            std::vector<double> weights;
+            for (long i = 0; i < knotCount && i < limit; ++i)
+                knots.push_back(tags.NextReal(40));
+            for (long i = 0; i < controlCount && i < limit; ++i) {
                 const double x = tags.NextReal(10), y = tags.NextReal(20);
-                loop.push_back(Vertex{QPointF(x, y)});
-                if (rational && tags.PeekCode() == 42)
-                    tags.NextReal(42);
+                controls.emplace_back(x, y, 0);
+                weights.push_back(rational && tags.PeekCode() == 42 ? tags.NextReal(42) : 1.0);
+            }
+            const std::size_t n = controls.size();
+            const std::size_t p = degree > 0 && degree <= 16 ? static_cast<std::size_t>(degree) : 0;
+            if (p > 0 && n > p && knots.size() == n + p + 1 &&
+                std::is_sorted(knots.begin(), knots.end()) && knots[n] > knots[p]) {
+                const std::size_t samples = std::min<std::size_t>(4096, 16 * n);
+                for (std::size_t i = 0; i < samples; ++i) {  // the end is the next edge's start
+                    const AcGePoint3d at =
+                        DeBoor(static_cast<int>(p), knots, controls, weights,
+                               knots[p] + (knots[n] - knots[p]) * static_cast<double>(i) /
+                                              static_cast<double>(samples));
+                    loop.push_back(Vertex{QPointF(at.x, at.y)});
+                }
+            } else {
+                for (const AcGePoint3d& c : controls)
+                    loop.push_back(Vertex{QPointF(c.x, c.y)});
             }
             if (tags.PeekCode() == 97) {
                 const long fits = tags.NextInt(97);

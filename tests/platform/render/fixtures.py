@@ -119,12 +119,37 @@ def unknown(path):
     doc = ezdxf.new("R2010")
     msp = doc.modelspace()
     msp.add_line((10, 10), (90, 90))
-    for x in (10, 20, 30):
-        msp.add_spline([(x, 50), (x + 5, 60), (x + 10, 50)])
+    for x in (10, 20, 30):  # construction lines: endless, not drawn
+        msp.add_xline((x, 50), (1, 1))
     doc.saveas(path)
 
 
-FIXTURES = {f.__name__: f for f in (geometry, layers, blocks, texts, widths, hatches, unknown)}
+def splines(path):
+    doc = ezdxf.new("R2010")
+    msp = doc.modelspace()
+    # a quadratic curve on three control points: through (50,50) at its middle
+    msp.add_open_spline([(0, 0), (50, 100), (100, 0)], degree=2, dxfattribs={"color": 1})
+    # a rational one: a quarter circle of radius 40 about (0,0)
+    msp.add_rational_spline([(40, 0), (40, 40), (0, 40)], [1, 2 ** -0.5, 1], degree=2,
+                            dxfattribs={"color": 3})
+    # only fit points: the polyline through them
+    msp.add_spline([(60, 60), (70, 80), (80, 60)], dxfattribs={"color": 5})
+    doc.saveas(path)
+
+
+def codepage(path):
+    # Release 2000: text in the drawing's code page, here Shift_JIS.
+    doc = ezdxf.new("R2000")
+    doc.encoding = "cp932"
+    doc.layers.add("ダクト", color=2)
+    msp = doc.modelspace()
+    msp.add_text("端子台", dxfattribs={"height": 5, "insert": (10, 50), "layer": "ダクト"})
+    msp.add_mtext("配線\\Pダクト", dxfattribs={"char_height": 3, "insert": (10, 80)})
+    doc.saveas(path)
+
+
+FIXTURES = {f.__name__: f for f in (geometry, layers, blocks, texts, widths, hatches, unknown,
+                                    splines, codepage)}
 
 if __name__ == "__main__":
     FIXTURES[sys.argv[1]](sys.argv[2])

@@ -205,6 +205,17 @@ TEST(RenderSvg, TextsAreJustifiedRotatedMirroredAndSizedByTheirHeight) {
     EXPECT_GE(bottom, second->matrix[5]);  // below the second line's baseline
 }
 
+TEST(RenderSvg, TextsAndLayerNamesInTheDrawingsCodePage) {
+    Drawing d("codepage");
+    ASSERT_EQ(d.db->textEncoding(), "CP932");
+    const rendertest::Svg svg = RenderSvg(*d.db, HundredSquare());
+    const Element* text = svg.Text("端子台");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->fill, "#ffff00");  // by layer: the Japanese-named layer's colour 2
+    EXPECT_NE(svg.Text("配線"), nullptr);
+    EXPECT_NE(svg.Text("ダクト"), nullptr);
+}
+
 TEST(RenderSvg, PolylineWidthsAndOldStylePolylines) {
     Drawing d("widths");
     const rendertest::Svg svg = RenderSvg(*d.db, HundredSquare());
@@ -258,12 +269,36 @@ TEST(RenderSvg, HatchBoundariesAreDrawnAndSolidHatchesFilled) {
     EXPECT_GT(onArc, 8);
 }
 
+TEST(RenderSvg, SplinesFollowTheirControlPointsOrTheirFitPoints) {
+    Drawing d("splines");
+    const rendertest::Svg svg = RenderSvg(*d.db, HundredSquare());
+    EXPECT_TRUE(svg.result.notes.empty());
+    auto passesNear = [](const Element& e, double x, double y) {
+        double best = 1e9;
+        for (const auto& point : e.points)
+            best = std::min(best, std::hypot(point.first - x, point.second - y));
+        return best;
+    };
+    const auto red = svg.With("#ff0000", "polyline");
+    ASSERT_EQ(red.size(), 1u);
+    EXPECT_NEAR(red[0]->points.front().first, Px(0), 1e-6);
+    EXPECT_NEAR(red[0]->points.back().first, Px(100), 1e-6);
+    EXPECT_LT(passesNear(*red[0], Px(50), Py(50)), 0.5);
+    EXPECT_GT(passesNear(*red[0], Px(50), Py(100)), 400);  // not through the control point
+    const auto green = svg.With("#00ff00", "polyline");
+    ASSERT_EQ(green.size(), 1u);
+    ExpectOnCircle(*green[0], Px(0), Py(0), 400);
+    const auto blue = svg.With("#0000ff", "polyline");
+    ASSERT_EQ(blue.size(), 1u);
+    EXPECT_LT(passesNear(*blue[0], Px(70), Py(80)), 1e-6);
+}
+
 TEST(RenderSvg, AnUnknownEntityTypeIsReportedOnceAndTheRestIsDrawn) {
     Drawing d("unknown");
     const rendertest::Svg svg = RenderSvg(*d.db, HundredSquare());
     ASSERT_EQ(svg.result.notes.size(), 1u);
     EXPECT_NE(svg.result.notes[0].find("3"), std::string::npos) << svg.result.notes[0];
-    EXPECT_NE(svg.result.notes[0].find("SPLINE"), std::string::npos) << svg.result.notes[0];
+    EXPECT_NE(svg.result.notes[0].find("XLINE"), std::string::npos) << svg.result.notes[0];
     EXPECT_EQ(svg.With("#000000", "polyline").size(), 1u);
 
     // A type no program knows, in DXF text: left out by name.
