@@ -397,8 +397,12 @@ Result Render(AcDbDatabase& database, Format format, const Options& options, std
                       QPointF(std::max(w.x1, w.x2), std::max(w.y1, w.y2)));
     } else {
         area = SceneBounds(scene);
-        if (area.isNull() && area.width() == 0 && area.height() == 0 && scene.primitives.empty())
+        if (scene.primitives.empty()) {
+            result.notes.push_back("model space has nothing to draw");
             area = QRectF(0, 0, 100, 100);
+        } else if (area.width() == 0 && area.height() == 0) {  // a point: a unit around it
+            area.adjust(-0.5, -0.5, 0.5, 0.5);
+        }
         const double size = std::max({area.width(), area.height(), 1e-6});
         area.adjust(-0.02 * size, -0.02 * size, 0.02 * size, 0.02 * size);
     }

@@ -353,6 +353,23 @@ TEST(RenderPng, TheExtentsAreShownWhenNoWindowIsGiven) {
                 1.0);
 }
 
+TEST(RenderPng, DrawingsWithNothingOrOnlyAPointGetAPicture) {
+    const auto empty = rendertest::ReadDxfText("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+    render::Options options;
+    options.width = 100;
+    render::Result result;
+    QImage image = rendertest::RenderPng(*empty, options, &result);
+    EXPECT_EQ(image.width(), 100);
+    EXPECT_EQ(result.notes, std::vector<std::string>{"model space has nothing to draw"});
+
+    const auto point = rendertest::ReadDxfText(
+        "0\nSECTION\n2\nENTITIES\n0\nPOINT\n8\n0\n10\n5\n20\n5\n0\nENDSEC\n0\nEOF\n");
+    image = rendertest::RenderPng(*point, options, &result);
+    EXPECT_NEAR(result.shown.x2 - result.shown.x1, 1.04, 1e-9);  // a unit around it, and 2 %
+    EXPECT_EQ(image.height(), 100);
+    EXPECT_LT(image.pixelColor(50, 50).red(), 200);  // the dot in the middle, in black
+}
+
 TEST(RenderPng, FiftyThousandEntitiesAreDrawn) {
     AcDbDatabase db;
     AcDbBlockTableRecord* space = nullptr;
