@@ -326,10 +326,11 @@ bool ScriptRunner::Execute(const std::string& line) {
         }
         render::Options options;
         if (words.size() > 2) {
-            options.window = words.size() == 4 ? render::ParseWindow(words[2], words[3])
-                                               : std::nullopt;
+            options.window =
+                words.size() == 4 ? render::ParseWindow(words[2], words[3]) : std::nullopt;
             if (!options.window) {
-                Error("\"render\" takes a picture's path and, for a window, two corners x1,y1 x2,y2");
+                Error(
+                    "\"render\" takes a picture's path and, for a window, two corners x1,y1 x2,y2");
                 return false;
             }
         }
