@@ -321,7 +321,8 @@ private:
         const bool off = info != nullptr && info->off;
         if (type == "INSERT") {
             // A block reference on a layer that is off still shows what is on other layers.
-            AddBlockReference(static_cast<const AcDbBlockReference&>(entity), layer, color, ctx);
+            AddBlockReference(static_cast<const AcDbBlockReference&>(entity), tags, layer, color,
+                              ctx);
             return;
         }
         if (type == "DIMENSION") {
@@ -956,16 +957,47 @@ private:
         }
     }
 
-    void AddBlockReference(const AcDbBlockReference& reference, const std::string& layer,
-                           const Color& color, const Context& ctx) {
-        const AcGeMatrix3d m = ctx.m * reference.blockTransform();
+    void AddBlockReference(const AcDbBlockReference& reference, TagReader& tags,
+                           const std::string& layer, const Color& color, const Context& ctx) {
         Context inner;
-        inner.m = m;
         inner.layer = layer;
         inner.byBlock = color;
         inner.depth = ctx.depth + 1;
         const std::size_t drawn = m_scene.drawn;
-        WalkNested(reference.blockTableRecord(), inner);
+        // An array of references (columns and rows, spaced along the reference's rotation).
+        const long columns = std::clamp(tags.Int(70, 1), 1L, 1000L);
+        const long rows = std::clamp(tags.Int(71, 1), 1L, 1000L);
+        const double dx = tags.Real(44, 0), dy = tags.Real(45, 0);
+        double angle = reference.rotation();
+        const AcGeMatrix3d plane = AcGeMatrix3d::planeToWorld(reference.normal());
+        AcGeMatrix3d transform = reference.blockTransform();
+        if (tags.SeekAfter(100, "AcDbMInsertBlock")) {
+            // The database reads an array's position, scale and rotation as their defaults:
+            // they are taken from the tags here.
+            angle = tags.Real(50, 0) * kPi / 180;
+            AcGePoint3d base = AcGePoint3d::kOrigin;
+            if (auto block = Open<AcDbBlockTableRecord>(reference.blockTableRecord()))
+                base = block->origin();
+            AcGePoint3d position = PointOf(tags, 10);
+            position.transformBy(plane);
+            transform = AcGeMatrix3d::translation(position.asVector()) * plane *
+                        AcGeMatrix3d::rotation(angle, AcGeVector3d::kZAxis) *
+                        AcGeMatrix3d::scaling(
+                            AcGeScale3d(tags.Real(41, 1), tags.Real(42, 1), tags.Real(43, 1))) *
+                        AcGeMatrix3d::translation(-base.asVector());
+        }
+        for (long row = 0; row < rows; ++row) {
+            for (long column = 0; column < columns; ++column) {
+                AcGeVector3d offset(std::cos(angle) * dx * static_cast<double>(column) -
+                                        std::sin(angle) * dy * static_cast<double>(row),
+                                    std::sin(angle) * dx * static_cast<double>(column) +
+                                        std::cos(angle) * dy * static_cast<double>(row),
+                                    0);
+                offset.transformBy(plane);
+                inner.m = ctx.m * AcGeMatrix3d::translation(offset) * transform;
+                WalkNested(reference.blockTableRecord(), inner);
+            }
+        }
         // The attributes are in the reference's own space, not the block's.
         Context attributes = ctx;
         attributes.byBlock = color;

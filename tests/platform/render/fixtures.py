@@ -59,6 +59,9 @@ def blocks(path):
     msp.add_blockref("OUTER", (70, 20), dxfattribs={"color": 6})             # nested
     msp.add_blockref("ARM", (10, 80), dxfattribs={"layer": "OFFLAYER", "color": 4})
     msp.add_blockref("ARM", (10, 90), dxfattribs={"layer": "FROZEN", "color": 4})
+    # an array of references: 3 columns 15 apart, 2 rows 5 apart, from (30,60)
+    msp.add_blockref("ARM", (30, 60), dxfattribs={"color": 2, "column_count": 3, "row_count": 2,
+                                                 "column_spacing": 15, "row_spacing": 5})
     doc.saveas(path)
 
 

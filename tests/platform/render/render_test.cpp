@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -133,10 +134,19 @@ TEST(RenderSvg, BlockReferencesAreScaledRotatedMirroredAndNested) {
     EXPECT_NEAR(segment(magenta[0]).second.second, Py(30), 1e-6);
     // The green tick on its own layer shows in every reference but the frozen one; the line on
     // layer 0 of the reference on the off layer does not show.
-    EXPECT_EQ(svg.With("#00ff00", "polyline").size(), 4u);
+    EXPECT_EQ(svg.With("#00ff00", "polyline").size(), 10u);
     EXPECT_TRUE(svg.With("#00ffff").empty());
     for (const Element* tick : svg.With("#00ff00", "polyline"))
         EXPECT_GT(tick->points[0].second, Py(85));  // none at y 90 (frozen)
+    // The array: six lines, at (30|45|60, 60|65).
+    std::vector<std::pair<double, double>> starts;
+    for (const Element* e : svg.With("#ffff00", "polyline"))
+        starts.push_back(e->points.front());
+    std::sort(starts.begin(), starts.end());
+    ASSERT_EQ(starts.size(), 6u);
+    EXPECT_EQ(starts[0], std::make_pair(Px(30), Py(65)));
+    EXPECT_EQ(starts[1], std::make_pair(Px(30), Py(60)));
+    EXPECT_EQ(starts[5], std::make_pair(Px(60), Py(60)));
 }
 
 TEST(RenderSvg, TextsAreJustifiedRotatedMirroredAndSizedByTheirHeight) {
