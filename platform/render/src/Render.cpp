@@ -16,6 +16,7 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 #include "Scene.h"
@@ -49,7 +50,9 @@ std::string EnsureApplication() {
         static char* argv[] = {name, option, platform, nullptr};
         // Start-up notes (a missing XDG_RUNTIME_DIR) are of no use to the picture's user.
         const QtMessageHandler previous = qInstallMessageHandler(QuietHandler);
-        new QGuiApplication(argc, argv);  // kept until the process ends
+        // Kept until the process ends, then destroyed, so Qt lets go of the font library.
+        static const std::unique_ptr<QGuiApplication> application =
+            std::make_unique<QGuiApplication>(argc, argv);
         qInstallMessageHandler(previous);
     }
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
