@@ -197,7 +197,7 @@ private:
                 area.closeSubpath();
                 continue;
             }
-            DrawStroked(points, t, color, scale);
+            DrawStroked(points, p.closed, t, color, scale);
         }
         if (p.filled) {
             m_p.setPen(QPen(color, m_penWidth * 0.5));
@@ -207,7 +207,7 @@ private:
         }
     }
 
-    void DrawStroked(const std::vector<LocalPoint>& points, const QTransform& t,
+    void DrawStroked(const std::vector<LocalPoint>& points, bool closed, const QTransform& t,
                      const QColor& color, double scale) {
         double widest = 0;
         double narrowest = 1e300;
@@ -219,14 +219,15 @@ private:
         line.reserve(static_cast<qsizetype>(points.size()));
         for (const LocalPoint& lp : points)
             line << t.map(lp.point);
-        if (widest * scale <= m_penWidth) {
-            Stroke(color);
-            m_p.drawPolyline(line);
-            return;
-        }
-        if (widest - narrowest < 1e-12) {  // one width: a wide pen
-            Stroke(color, widest * scale);
-            m_p.drawPolyline(line);
+        const bool wide = widest * scale > m_penWidth;
+        if (!wide || widest - narrowest < 1e-12) {  // thin, or one width: a (wide) pen
+            Stroke(color, wide ? widest * scale : 0);
+            if (closed && line.size() > 2) {
+                line.removeLast();  // a closed outline is joined at its first vertex too
+                m_p.drawPolygon(line);
+            } else {
+                m_p.drawPolyline(line);
+            }
             return;
         }
         // Tapering widths: each piece a quadrilateral between its two ends' widths.

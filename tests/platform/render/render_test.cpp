@@ -269,7 +269,7 @@ TEST(RenderSvg, HatchBoundariesAreDrawnAndSolidHatchesFilled) {
     EXPECT_NEAR(minX, Px(10), 1e-6);
     EXPECT_NEAR(maxX, Px(40), 1e-6);
     // The pattern hatch: its boundary, a line and a half circle of radius 15 over (75,10).
-    const auto blue = svg.With("#0000ff", "polyline");
+    const auto blue = svg.With("#0000ff");
     ASSERT_EQ(blue.size(), 1u);
     int onArc = 0;
     for (const auto& [x, y] : blue[0]->points)
