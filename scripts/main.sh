@@ -38,15 +38,19 @@ fi
     --output "$table"
 
 # ROUTIX in the stand-in CAD host: the sample project's first layout drawing, entry points 1012
-# (clears the 3D mode) and 1029 (asks for a plate first: the message box is answered OK).
+# (clears the 3D mode) and 1029 (asks for a plate first: the message box is answered OK), with a
+# picture of the drawing before and after them (build/layout-before.png, build/layout-after.png).
 samples="$top/build/release/samples"
 cat >"$home/routix.scr" <<SCRIPT
 open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_P01.dwg"
+render "$top/build/layout-before.png"
 ordinal 1012
 ordinal 1029
+render "$top/build/layout-after.png"
 SCRIPT
 echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_P01 (script $home/routix.scr)."
 "$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix.scr"
+echo "Pictures of LAYOUT_P01: $top/build/layout-before.png, $top/build/layout-after.png"
 
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so

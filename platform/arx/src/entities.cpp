@@ -331,6 +331,13 @@ AcDbObjectId AcDbEntity::blockId() const {
     return AcDbObjectId(owner);
 }
 
+AcDbObjectIdArray AcDbEntity::subEntityIds() const {
+    AcDbObjectIdArray ids;
+    for (AcDbStub* child : stub()->children())
+        ids.push_back(AcDbObjectId(child));
+    return ids;
+}
+
 Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents& extents) const {
     extents = AcDbExtents();
     Acad::ErrorStatus es = extentsUnder(AcGeMatrix3d::kIdentity, extents);

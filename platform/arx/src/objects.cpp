@@ -200,6 +200,20 @@ std::string_view AcDbObject::dxfType() const {
     return m_stub->type();
 }
 
+std::vector<std::pair<int, std::string>> AcDbObject::dxfTags() const {
+    const AcDbStub& s = *m_stub;
+    const TextCodec& codec = CodecOf(s);
+    const Range range = dataRange(s);
+    std::vector<std::pair<int, std::string>> tags;
+    tags.reserve(range.end - range.begin);
+    for (std::size_t i = range.begin; i < range.end; ++i) {
+        const Tag& tag = s.tags[i];
+        tags.emplace_back(tag.code, IsTextCode(tag.code) ? codec.decode(tag.value())
+                                                         : std::string(Trimmed(tag.value())));
+    }
+    return tags;
+}
+
 Acad::ErrorStatus AcDbObject::close() {
     AcDbStub* s = m_stub;
     if (s->db == nullptr)

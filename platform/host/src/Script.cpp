@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/text.h"
+#include "render/Render.h"
 
 namespace host {
 
@@ -313,6 +314,38 @@ bool ScriptRunner::Execute(const std::string& line) {
             Error("the command " + words[1] + " failed");
             return false;
         }
+        return true;
+    }
+    if (verb == "RENDER") {
+        // A picture of the current drawing as it stands at this line of the script.
+        if (!arity(1, 3))
+            return false;
+        if (host.CurrentDocument() == nullptr) {
+            Error("no drawing is open to render");
+            return false;
+        }
+        render::Options options;
+        if (words.size() > 2) {
+            options.window =
+                words.size() == 4 ? render::ParseWindow(words[2], words[3]) : std::nullopt;
+            if (!options.window) {
+                Error(
+                    "\"render\" takes a picture's path and, for a window, two corners x1,y1 x2,y2");
+                return false;
+            }
+        }
+        const std::filesystem::path path = Resolve(words[1]);
+        const render::Result result =
+            render::RenderToFile(*host.CurrentDocument()->database(), path, options);
+        for (const std::string& note : result.notes)
+            std::cerr << "cadhost: render " << path.string() << ": " << note << std::endl;
+        if (!result.ok) {
+            Error("cannot render " + words[1] + ": " + result.error);
+            return false;
+        }
+        std::cerr << "cadhost: render " << path.string() << ": " << result.drawn
+                  << " entities drawn, " << result.widthPixels << " x " << result.heightPixels
+                  << " pixels" << std::endl;
         return true;
     }
     if (verb == "SETVAR") {

@@ -332,6 +332,10 @@ public:
     /// registered in the database (eRegappIdNotFound otherwise).
     Acad::ErrorStatus setXData(const resbuf* chain);
     AcDbObjectId extensionDictionary() const;
+    /// The object's data as the file holds it, after the type and before the extended data:
+    /// (group code, value) pairs, text values decoded to UTF-8, other values as written. For
+    /// reading what the classes do not model (a hatch's boundary, a vertex's width).
+    std::vector<std::pair<int, std::string>> dxfTags() const;
 
     // For the database only.
     AcDbStub* stub() const { return m_stub; }
@@ -379,6 +383,9 @@ public:
     /// The current layer and colour of `database` (the working database when null).
     void setDatabaseDefaults(AcDbDatabase* database = nullptr);
     AcDbObjectId blockId() const;
+    /// The entities that follow this one up to its SEQEND: a block reference's attributes, an
+    /// old-style polyline's vertices (empty for other entities).
+    AcDbObjectIdArray subEntityIds() const;
 
     /// The box around the entity in world coordinates; eInvalidExtents when it has none.
     virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
