@@ -89,9 +89,12 @@ std::vector<std::string> CPathText::FindFiles(const std::filesystem::path& folde
             continue;
         names.push_back(name);
     }
+    // The Windows file systems order names by their upper-case forms ("LAYOUTP9" before
+    // "LAYOUT_P01", as "P" comes before "_").
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const int order = common::CompareNoCase(a, b);
-        return order != 0 ? order < 0 : a < b;
+        const std::string upperA = common::ToUpper(a);
+        const std::string upperB = common::ToUpper(b);
+        return upperA != upperB ? upperA < upperB : a < b;
     });
     return names;
 }

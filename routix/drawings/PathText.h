@@ -37,8 +37,8 @@ public:
 
     /// The files of `folder` whose names start with `prefix` and end with `extension`, both
     /// compared without regard to case, as the Windows file search matches "LAYOUT*.dwg":
-    /// names only, in the order that search gives on its file systems (names compared
-    /// without regard to case, then as bytes). Folders and other non-files are left out; a
+    /// names only, in the order that search gives on its file systems (upper-case forms
+    /// compared as bytes, then the names themselves). Folders and other non-files are left out; a
     /// folder that cannot be read gives none.
     static std::vector<std::string> FindFiles(const std::filesystem::path& folder,
                                               std::string_view prefix, std::string_view extension);
