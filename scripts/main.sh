@@ -41,11 +41,11 @@ fi
 # (clears the 3D mode) and 1029 (asks for a plate first: the message box is answered OK).
 samples="$top/build/release/samples"
 cat >"$home/routix.scr" <<SCRIPT
-open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_P01.dwg"
+open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_ROW1.dwg"
 ordinal 1012
 ordinal 1029
 SCRIPT
-echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_P01 (script $home/routix.scr)."
+echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_ROW1 (script $home/routix.scr)."
 "$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix.scr"
 
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
