@@ -196,4 +196,18 @@ TEST(Cadhost, APluginThatCannotBeLoadedEndsTheRun) {
     EXPECT_EQ(run.out, "");
 }
 
+// The answer script stands for the user at the keyboard: CMDACTIVE carries the script bit
+// only while a CAD script runs (the script line "script"), and the answer script's own state
+// comes back after it.
+TEST(Cadhost, CmdactiveCarriesTheScriptBitOnlyInACadScript) {
+    TempDir dir;
+    WriteBytes(dir.path() / "cad.scr", "getvar CMDACTIVE\n");
+    const ProgramRun run = Cadhost(dir, "getvar CMDACTIVE\nscript cad.scr\ngetvar CMDACTIVE\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\nCMDACTIVE = 0\nCMDACTIVE = 4\nCMDACTIVE = 0\n");
+    const ProgramRun missing = Cadhost(dir, "script none.scr\n");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read the script none.scr"), std::string::npos);
+}
+
 }  // namespace

@@ -227,3 +227,54 @@ TEST(LayoutKeyFile, AKeyFileThatCannotBeWrittenLeavesThePreviousOne) {
 }
 
 }  // namespace
+
+namespace {
+
+/// Writes the sample project into `out` (OUT/SAMPLE, OUT/zelko).
+bool WriteSample(const fs::path& out) {
+    return RunProgram({SAMPLE_PROJECT_PROGRAM, out.string()}, out.parent_path()).status == 0;
+}
+
+// The sample project opened by cadhost: the development drawings of its layout folder into the
+// key file the project service places there, with their route cuts and a Japanese operation
+// name in CP932. Both ways of opening the project.
+TEST(LayoutKeyFile, TheSampleProjectsDevelopmentDrawingsWithTheirRouteCuts) {
+    TempDir dir;
+    ASSERT_TRUE(WriteSample(dir.path() / "out"));
+    const fs::path project = dir.path() / "out" / "SAMPLE";
+    const fs::path layout = project / "DWG" / "LAYOUT";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> ways = {
+        {"project \"" + project.string() + "\"\n", {}},
+        {"", {"--project", project.string()}},
+    };
+    for (const auto& [line, options] : ways) {
+        fs::remove(layout / "LayoutKey2D.txt");
+        const ProgramRun run =
+            Cadhost(dir.path(), line + Ask1006(layout.string() + "/"), "C", options);
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::string file = ReadBytes(layout / "LayoutKey2D.txt");
+        ASSERT_TRUE(file.starts_with(kHeader)) << run.out;
+        // 5 panels of 6 components, 12 terminals of TB1 and 9 relay terminals, in two rows.
+        std::size_t lines = 0;
+        for (std::size_t at = 0; (at = file.find("\r\n", at)) != std::string::npos; at += 2)
+            ++lines;
+        EXPECT_EQ(lines, 1u + 5 * (6 + 12 + 9));
+        for (const char* cuts :
+             {"\tBAN\t101\t1\t", "\tBAN\t201,202\tA1\t200\t", "\tBAN\t301,302,303\t1\t"})
+            EXPECT_NE(file.find(cuts), std::string::npos) << cuts;
+        // "MC2-主" and its panel and plate.
+        EXPECT_NE(file.find("\tLAYOUT_ROW1\tMC2-\x8E\xE5\tROW1\tPL2\tA2\t0.00\tMC-9\t"),
+                  std::string::npos);
+        EXPECT_NE(file.find("\t1::T,2::T,3::T,4::B,5::B,6::B\t1::L\tU1\t0.00\r\n"),
+                  std::string::npos);
+        EXPECT_NE(file.find("\n"
+                            "LAYOUT_ROW2-"),
+                  std::string::npos);
+    }
+    // A folder that holds no project store is refused, and the script fails.
+    const ProgramRun run = Cadhost(dir.path(), "project \"" + layout.string() + "\"\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot open the project"), std::string::npos) << run.err;
+}
+
+}  // namespace
