@@ -48,6 +48,15 @@ SCRIPT
 echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_ROW1 (script $home/routix.scr)."
 "$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix.scr"
 
+# ROUTIX's layout key file (entry point 1006) of the sample project's layout folder, with the
+# project open: the development drawings' symbols and terminals, one line each.
+layout="$samples/SAMPLE/DWG/LAYOUT"
+printf 'ordinal 1006\n> %s\n' "$layout" >"$home/routix-key.scr"
+echo "ROUTIX: entry point 1006 on $layout (script $home/routix-key.scr)."
+ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release 23 \
+    --project "$samples/SAMPLE" --script "$home/routix-key.scr"
+echo "Layout key file: $layout/LayoutKey2D.txt ($(($(wc -l <"$layout/LayoutKey2D.txt") - 1)) rows)"
+
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
 # each panel also gets its _ADD and _SUB files.
