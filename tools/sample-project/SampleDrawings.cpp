@@ -498,6 +498,15 @@ bool WriteLayoutDrawings(const fs::path& project, const Options& options,
             return false;
         }
     }
+    // Development drawings of an earlier sample (other rows, or the per-panel layouts of
+    // earlier versions) would be read with the new ones: the layout folder keeps only these.
+    const fs::path layout = project / "DWG" / "LAYOUT";
+    for (const auto& entry : fs::directory_iterator(layout, ec)) {
+        const std::string name = common::ToUpper(entry.path().filename().string());
+        if (name.starts_with("LAYOUT") && name.ends_with(".DWG")) {
+            fs::remove(entry.path(), ec);
+        }
+    }
     for (int r = 1; r <= RowCount(options); ++r) {
         std::vector<fs::path> drawings;
         std::vector<std::string> numbers;
@@ -507,7 +516,7 @@ bool WriteLayoutDrawings(const fs::path& project, const Options& options,
                 numbers.push_back(PanelNo(p));
             }
         }
-        const fs::path file = project / "DWG" / "LAYOUT" / ("LAYOUT_" + RowName(r) + ".dwg");
+        const fs::path file = layout / ("LAYOUT_" + RowName(r) + ".dwg");
         if (!WriteDevelopmentDrawing(file, drawings, numbers, cuts, error)) {
             return false;
         }
