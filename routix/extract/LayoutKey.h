@@ -26,6 +26,8 @@
 // - The key file is replaced whole: the lines go to a temporary file beside it, which is
 //   renamed over the key file only when every line was written. A failed write leaves the
 //   previous key file as it was (the failure is reported by CLog's boxes).
+// - Question 201's box has the build's name as caption ("ROUTIX23"), Yes and No with the
+//   question icon; messages 119 and 120 go to the command line after a line break.
 // - Without an open project the drawing root is unknown: nothing is cut from the folder and
 //   the key file goes into the folder itself.
 
