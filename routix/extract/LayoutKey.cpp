@@ -108,7 +108,8 @@ void WriteKeyFile(const std::string& keyFile, const std::vector<COutputData>& ro
 void LayoutKeyFile() {
     char prompt[kMessageBufferSize] = {};
     CMessageBox().LoadMsg(IDS_LAYOUT_PATH_PROMPT, prompt, sizeof prompt);
-    char answer[261] = {};
+    // 260 characters, each up to four bytes in UTF-8.
+    char answer[4 * 260 + 1] = {};
     if (acedGetString(1, prompt, answer, sizeof answer) != RTNORM)
         return;
     const std::string folder = CPathText::CutTrailingSeparator(answer);
