@@ -42,15 +42,24 @@ fi
 # picture of the drawing before and after them (build/layout-before.png, build/layout-after.png).
 samples="$top/build/release/samples"
 cat >"$home/routix.scr" <<SCRIPT
-open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_P01.dwg"
+open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_ROW1.dwg"
 render "$top/build/layout-before.png"
 ordinal 1012
 ordinal 1029
 render "$top/build/layout-after.png"
 SCRIPT
-echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_P01 (script $home/routix.scr)."
+echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_ROW1 (script $home/routix.scr)."
 "$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix.scr"
-echo "Pictures of LAYOUT_P01: $top/build/layout-before.png, $top/build/layout-after.png"
+echo "Pictures of LAYOUT_ROW1: $top/build/layout-before.png, $top/build/layout-after.png"
+
+# ROUTIX's layout key file (entry point 1006) of the sample project's layout folder, with the
+# project open: the development drawings' symbols and terminals, one line each.
+layout="$samples/SAMPLE/DWG/LAYOUT"
+printf 'ordinal 1006\n> %s\n' "$layout" >"$home/routix-key.scr"
+echo "ROUTIX: entry point 1006 on $layout (script $home/routix-key.scr)."
+ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release 23 \
+    --project "$samples/SAMPLE" --script "$home/routix-key.scr"
+echo "Layout key file: $layout/LayoutKey2D.txt ($(($(wc -l <"$layout/LayoutKey2D.txt") - 1)) rows)"
 
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so

@@ -146,3 +146,15 @@ CREATE TABLE wire_end (
 );
 CREATE INDEX wire_end_by_revision ON wire_end(revision);
 CREATE INDEX wire_end_by_panel ON wire_end(revision, panel_no COLLATE NOCASE);
+
+-- Route-cut numbers of the maker's symbols in the layout drawings, read by RouteCutList.
+-- page: the drawing's file name without folder and extension ("LAYOUT_ROW1"); handle: the
+-- symbol's handle as the drawing writes it (hexadecimal); both compared without regard to
+-- case. A symbol's numbers in seq order.
+CREATE TABLE route_cut (
+    page   TEXT NOT NULL COLLATE NOCASE,
+    handle TEXT NOT NULL COLLATE NOCASE,
+    seq    INTEGER NOT NULL DEFAULT 0,
+    number INTEGER NOT NULL
+);
+CREATE INDEX route_cut_by_symbol ON route_cut(page, handle);

@@ -1,5 +1,6 @@
 // The entry points of this library's commands.
 
+#include "extract/LayoutKey.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
 
@@ -45,6 +46,11 @@ int PlateCheckedEntryPoint(int argument) {
 }  // namespace routix
 
 using namespace routix;
+
+// The layout key file of a folder's layout drawings.
+ROUTIX_ENTRY_POINT(1006) {
+    return RunEntryPoint(Flag3D::Cleared, LayoutKeyFile);
+}
 
 // Has no effect except clearing the 3D mode flag.
 ROUTIX_ENTRY_POINT(1012) {

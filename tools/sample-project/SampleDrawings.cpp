@@ -1,10 +1,14 @@
 #include "SampleDrawings.h"
 
 #include <array>
+#include <map>
+#include <memory>
 #include <numbers>
 #include <vector>
 
 #include "arx/acdb.h"
+#include "common/text.h"
+#include "services/maker.h"
 #include "services/symbols.h"
 
 namespace sampleproject {
@@ -14,12 +18,19 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPlateApp = "ORVAZelko_WpPlate";
+// The extended data of an entry-direction attribute: terminal number and connector name.
+constexpr const char* kTerminalNoApp = "ZELKOWP2_TANSHIBANGOU";
+constexpr const char* kConnectorApp = "ZELKOWP2_CN_NAME";
+
+/// Extended data of attributes, by tag: (application, first string).
+using AttributeData = std::map<std::string, std::vector<std::pair<const char*, std::string>>>;
 
 /// A new drawing being filled; saved (atomically, by the drawing database) with Save.
 class Drawing {
 public:
     Drawing() {
-        for (const char* app : {kPlateApp, zelko::kSymbolApp.data()}) {
+        for (const char* app :
+             {kPlateApp, zelko::kSymbolApp.data(), kTerminalNoApp, kConnectorApp}) {
             AcDbRegAppTable* apps = nullptr;
             m_db.getRegAppTable(apps, AcDb::kForWrite);
             auto* record = new AcDbRegAppTableRecord;
@@ -103,7 +114,7 @@ public:
     /// A reference of `block` at (x, y) with its attributes (tag, text), on `layer`.
     void Insert(AcDbObjectId block, double x, double y, double rotation,
                 const std::vector<std::pair<std::string, std::string>>& attributes,
-                const char* layer = "0") {
+                const char* layer = "0", const AttributeData& data = {}) {
         auto* reference = new AcDbBlockReference(AcGePoint3d(x, y, 0), block);
         reference->setRotation(rotation);
         AcDbBlockTableRecord* space = nullptr;
@@ -124,6 +135,13 @@ public:
             attribute->setRotation(rotation);
             attribute->setLayer(tag.starts_with("PIN") ? "PINOFF" : layer);
             reference->appendAttribute(attribute);
+            if (const auto found = data.find(tag); found != data.end()) {
+                for (const auto& [app, value] : found->second) {
+                    resbuf* chain = acutBuildList(1001, app, 1000, value.c_str(), 0);
+                    attribute->setXData(chain);
+                    acutRelRb(chain);
+                }
+            }
             attribute->close();
         }
         reference->close();
@@ -201,8 +219,31 @@ bool WriteLayout(const fs::path& file, int p, const Options& options, std::strin
         for (std::size_t k = 0; k < kComponents[type].pins.size(); ++k) {
             attributes.emplace_back("PIN" + std::to_string(k + 1), kComponents[type].pins[k]);
         }
+        // Contactors carry an operation name (Japanese) and a surplus length; breakers and
+        // connectors their wire entry directions (connectors with their connector name), the
+        // first terminal also a tube entry direction.
+        AttributeData data;
+        if (type == 1) {
+            attributes.emplace_back("OP_NAME", "-主");
+            attributes.emplace_back("ADDITION", "200");
+        } else {
+            for (std::size_t k = 0; k < kComponents[type].pins.size(); ++k) {
+                const std::string tag = "WIREDIRECTION" + std::to_string(k + 1);
+                attributes.emplace_back(tag, k < 3 ? "T" : "B");
+                data[tag].emplace_back(kTerminalNoApp, kComponents[type].pins[k]);
+                if (type == 2) {
+                    data[tag].emplace_back(kConnectorApp, "CN1");
+                }
+                // A tube direction follows the wire direction of its terminal, as the
+                // direction commands write them.
+                if (k == 0) {
+                    attributes.emplace_back("TUBEDIRECTION1", "L");
+                }
+            }
+        }
         // Every third component stands turned by 90 degrees.
-        d.Insert(blocks[type], x, y, c % 3 == 0 ? std::numbers::pi / 2 : 0, attributes, "SYMBOL");
+        d.Insert(blocks[type], x, y, c % 3 == 0 ? std::numbers::pi / 2 : 0, attributes, "SYMBOL",
+                 data);
     }
     // Terminal block TB1: one terminal every 6 units downwards (the store's pin offsets).
     const AcDbObjectId tb = d.Block("TB-10", "TERM");
@@ -243,14 +284,240 @@ bool WriteLayout(const fs::path& file, int p, const Options& options, std::strin
     return d.Save(file, error);
 }
 
+/// The frame template's contents (WAKUBASE), which every development drawing starts from.
+void DrawFrame(Drawing& d) {
+    d.Layer("WAKU", 7);
+    d.Rectangle(-50, -250, 8000, 1000, "WAKU");
+    d.Rectangle(7600, -250, 8000, -150, "WAKU");
+    d.Text(7610, -230, 20, "LAYOUT", "WAKU");
+}
+
+/// The box of a database's model space, leaving out what is tiny or huge, as the insertion of
+/// a drawing measures it.
+AcDbExtents ModelSpaceBox(AcDbDatabase& db) {
+    AcDbExtents box;
+    AcDbBlockTableRecord* space = nullptr;
+    if (acdbOpenObject(space, db.modelSpaceId(), AcDb::kForRead) != Acad::eOk) {
+        return box;
+    }
+    AcDbBlockTableRecordIterator* it = nullptr;
+    space->newIterator(it);
+    for (; it != nullptr && !it->done(); it->step()) {
+        AcDbEntity* entity = nullptr;
+        if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) {
+            continue;
+        }
+        AcDbExtents extents;
+        if (entity->getGeomExtents(extents) == Acad::eOk) {
+            const double width = extents.maxPoint().x - extents.minPoint().x;
+            const double height = extents.maxPoint().y - extents.minPoint().y;
+            if ((width >= 0.0001 || height >= 0.0001) && width < 99999 && height < 99999) {
+                box.addExt(extents);
+            }
+        }
+        entity->close();
+    }
+    delete it;
+    space->close();
+    return box;
+}
+
+/// Sets the attribute `tag` of an open reference, adding it on layer "PINOFF" when missing.
+void SetOrAddAttribute(AcDbBlockReference* reference, const char* tag, const std::string& text) {
+    std::unique_ptr<AcDbObjectIterator> it(reference->attributeIterator());
+    for (; !it->done(); it->step()) {
+        AcDbAttribute* attribute = nullptr;
+        if (acdbOpenObject(attribute, it->objectId(), AcDb::kForWrite) != Acad::eOk) {
+            continue;
+        }
+        const bool found = common::EqualsNoCase(attribute->tagName(), tag);
+        if (found) {
+            attribute->setTextString(text.c_str());
+        }
+        attribute->close();
+        if (found) {
+            return;
+        }
+    }
+    auto* attribute = new AcDbAttribute(reference->position(), text.c_str(), tag);
+    attribute->setDatabaseDefaults(reference->database());
+    attribute->setHeight(2);
+    attribute->setInvisible(true);
+    attribute->setLayer("PINOFF");
+    reference->appendAttribute(attribute);
+    attribute->close();
+}
+
+/// Tags the symbols of an inserted panel drawing as the development drawings do: every
+/// reference of type BAN, TERM or PNL gets "WP_PLATENAME" (the first plate outline whose box
+/// overlaps its box) and "BAN_NO" (the panel number).
+void TagSymbols(AcDbObjectId block, const std::string& panelNo) {
+    std::vector<std::pair<std::string, AcDbExtents>> plates;
+    std::vector<AcDbObjectId> references;
+    AcDbBlockTableRecord* record = nullptr;
+    if (acdbOpenObject(record, block, AcDb::kForRead) != Acad::eOk) {
+        return;
+    }
+    AcDbBlockTableRecordIterator* it = nullptr;
+    record->newIterator(it);
+    for (; it != nullptr && !it->done(); it->step()) {
+        AcDbEntity* entity = nullptr;
+        if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) {
+            continue;
+        }
+        if (AcDbPolyline::cast(entity) != nullptr) {
+            if (resbuf* data = entity->xData(kPlateApp)) {
+                AcDbExtents extents;
+                if (data->rbnext != nullptr && data->rbnext->restype == 1000 &&
+                    entity->getGeomExtents(extents) == Acad::eOk) {
+                    plates.emplace_back(data->rbnext->resval.rstring, extents);
+                }
+                acutRelRb(data);
+            }
+        } else if (AcDbBlockReference::cast(entity) != nullptr) {
+            references.push_back(entity->objectId());
+        }
+        entity->close();
+    }
+    delete it;
+    record->close();
+    for (const AcDbObjectId id : references) {
+        zelko::SymInfo* info = zelko::SymInfoOpen(id);
+        const std::string type = info != nullptr ? zelko::SymTypeName(info) : "";
+        zelko::SymInfoFree(info);
+        if (type != "BAN" && type != "TERM" && type != "PNL") {
+            continue;
+        }
+        AcDbBlockReference* reference = nullptr;
+        if (acdbOpenObject(reference, id, AcDb::kForWrite) != Acad::eOk) {
+            continue;
+        }
+        AcDbExtents box;
+        reference->getGeomExtents(box);
+        std::string plateName;
+        for (const auto& [name, plate] : plates) {
+            const AcGePoint3d &a = box.minPoint(), &b = box.maxPoint();
+            const AcGePoint3d &c = plate.minPoint(), &e = plate.maxPoint();
+            if (a.x <= e.x && c.x <= b.x && a.y <= e.y && c.y <= b.y && a.z <= e.z && c.z <= b.z) {
+                plateName = name;
+                break;
+            }
+        }
+        SetOrAddAttribute(reference, "WP_PLATENAME", plateName);
+        SetOrAddAttribute(reference, "BAN_NO", panelNo);
+        reference->close();
+    }
+}
+
+/// The development drawing of a row of panels, laid out as the development-drawing command
+/// lays it out with "Not Blockage" ticked: the frame, then each panel drawing of the row
+/// inserted left to right, its lower-left corner 100 units right of the previous one's
+/// extents, its symbols tagged, and exploded into model space, so the extraction reads its
+/// symbols and plates. The first three components get route cuts.
+bool WriteDevelopmentDrawing(const fs::path& file, const std::vector<fs::path>& panelDrawings,
+                             const std::vector<std::string>& panelNos,
+                             std::vector<RouteCutSample>& cuts, std::string& error) {
+    Drawing d;
+    DrawFrame(d);
+    double x = 0;
+    for (std::size_t i = 0; i < panelDrawings.size(); ++i) {
+        AcDbDatabase side(false, false);
+        if (side.readDwgFile(panelDrawings[i].c_str()) != Acad::eOk) {
+            error = side.lastError();
+            return false;
+        }
+        const AcDbExtents box = ModelSpaceBox(side);
+        AcDbObjectId block;
+        if (d.db().insert(block, "*U", &side, true) != Acad::eOk) {
+            error = "'" + panelDrawings[i].string() + "' cannot be inserted";
+            return false;
+        }
+        TagSymbols(block, panelNos[i]);
+        auto* reference =
+            new AcDbBlockReference(AcGePoint3d(x - box.minPoint().x, -box.minPoint().y, 0), block);
+        const AcDbObjectId id = d.Add(reference, "0");
+        AcDbBlockReference* placed = nullptr;
+        AcDbExtents extents;
+        if (acdbOpenObject(placed, id, AcDb::kForRead) == Acad::eOk) {
+            placed->getGeomExtents(extents);
+            placed->close();
+        }
+        if (zelko::SymExplode(d.db().modelSpaceId(), id) == 0) {
+            error = "'" + panelDrawings[i].string() +
+                    "' cannot be exploded: " + zelko::MakerLastError();
+            return false;
+        }
+        x = extents.maxPoint().x + 100;
+    }
+    if (!d.Save(file, error)) {
+        return false;
+    }
+    // Route cuts for the first three components (by handle, as the store keeps them).
+    AcDbBlockTableRecord* space = nullptr;
+    acdbOpenObject(space, d.db().modelSpaceId(), AcDb::kForRead);
+    AcDbBlockTableRecordIterator* it = nullptr;
+    space->newIterator(it);
+    int found = 0;
+    for (; it != nullptr && !it->done() && found < 3; it->step()) {
+        AcDbEntity* entity = nullptr;
+        if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) {
+            continue;
+        }
+        if (AcDbBlockReference::cast(entity) != nullptr) {
+            zelko::SymInfo* info = zelko::SymInfoOpen(AcDbBlockReference::cast(entity));
+            if (info != nullptr && std::string(zelko::SymTypeName(info)) == "BAN") {
+                AcDbHandle handle;
+                entity->getAcDbHandle(handle);
+                char text[17] = {};
+                handle.getIntoAsciiBuffer(text, sizeof text);
+                ++found;
+                // One, two and three cuts.
+                for (int k = 1; k <= found; ++k) {
+                    cuts.push_back({file.stem().string(), text, k, 100 * found + k});
+                }
+            }
+            zelko::SymInfoFree(info);
+        }
+        entity->close();
+    }
+    delete it;
+    space->close();
+    return true;
+}
+
 }  // namespace
 
-bool WriteLayoutDrawings(const fs::path& project, const Options& options, std::string& error) {
+bool WriteLayoutDrawings(const fs::path& project, const Options& options,
+                         std::vector<RouteCutSample>& cuts, std::string& error) {
     std::error_code ec;
     fs::create_directories(project / "DWG" / "SCHEMATIC", ec);
+    fs::create_directories(project / "DWG" / "PANEL", ec);
+    fs::create_directories(project / "DWG" / "LAYOUT", ec);
     for (int p = 1; p <= options.panels; ++p) {
-        const fs::path file = project / "DWG" / "LAYOUT" / ("LAYOUT_" + PanelName(p) + ".dwg");
-        if (!WriteLayout(file, p, options, error)) {
+        if (!WriteLayout(project / "DWG" / PanelDrawing(p), p, options, error)) {
+            return false;
+        }
+    }
+    // Development drawings of an earlier sample (other rows, or the per-panel layouts of
+    // earlier versions) would be read with the new ones: the layout folder keeps only these.
+    const fs::path layout = project / "DWG" / "LAYOUT";
+    for (const auto& entry : fs::directory_iterator(layout, ec)) {
+        const std::string name = common::ToUpper(entry.path().filename().string());
+        if (name.starts_with("LAYOUT") && name.ends_with(".DWG")) {
+            fs::remove(entry.path(), ec);
+        }
+    }
+    for (int r = 1; r <= RowCount(options); ++r) {
+        std::vector<fs::path> drawings;
+        std::vector<std::string> numbers;
+        for (int p = 1; p <= options.panels; ++p) {
+            if (RowOf(p, options) == r) {
+                drawings.push_back(project / "DWG" / PanelDrawing(p));
+                numbers.push_back(PanelNo(p));
+            }
+        }
+        const fs::path file = layout / ("LAYOUT_" + RowName(r) + ".dwg");
+        if (!WriteDevelopmentDrawing(file, drawings, numbers, cuts, error)) {
             return false;
         }
     }
@@ -263,10 +530,7 @@ bool WriteSupportDrawings(const fs::path& installation, std::string& error) {
     const fs::path support = installation / "SUPPORT";
     {
         Drawing frame;  // the frame of a development drawing
-        frame.Layer("WAKU", 7);
-        frame.Rectangle(-50, -250, 8000, 1000, "WAKU");
-        frame.Rectangle(7600, -250, 8000, -150, "WAKU");
-        frame.Text(7610, -230, 20, "LAYOUT", "WAKU");
+        DrawFrame(frame);
         if (!frame.Save(support / "WAKUBASE.dxf", error)) {
             return false;
         }

@@ -5,20 +5,33 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "SampleProject.h"
 
 namespace sampleproject {
 
-/// The layout drawing of each panel, "DWG/LAYOUT/LAYOUT_<panel name>.dwg" (DXF text, as the
-/// drawing database reads it whatever the extension): the panel's two plates as closed
+/// A route cut the sample gives a symbol of a development drawing.
+struct RouteCutSample {
+    std::string page;    ///< "LAYOUT_ROW1"
+    std::string handle;  ///< the symbol's handle
+    int seq;
+    int number;
+};
+
+/// The panel drawing of each panel, "DWG/PANEL/<panel name>.dwg" (DXF text, as the drawing
+/// database reads it whatever the extension): the panel's two plates as closed
 /// polylines with "ORVAZelko_WpPlate" extended data, its components (symbol type "BAN") and
 /// terminal block "TB1" and relay terminals (type "TERM") as block references with the
 /// attributes NAME, INST_NO, BAN_NO and PIN1..PINn of the store's terminals, two ducts on
-/// layer "DCT40" that meet in a T, and a title block whose BAN_NO is the panel number. Also
-/// the schematic drawing the store lists.
+/// layer "DCT40" that meet in a T, and a title block whose BAN_NO is the panel number. Then
+/// the development drawing of each row of panels, "DWG/LAYOUT/LAYOUT_<row name>.dwg", laid
+/// out as the development-drawing command lays it out with "Not Blockage" ticked (the frame,
+/// the row's panel drawings side by side 100 units apart, symbols tagged with WP_PLATENAME and
+/// BAN_NO, exploded), which the layout key file reads; `cuts` receives route cuts for a few of
+/// its components. Also the schematic drawing the store lists.
 bool WriteLayoutDrawings(const std::filesystem::path& project, const Options& options,
-                         std::string& error);
+                         std::vector<RouteCutSample>& cuts, std::string& error);
 
 /// The support drawings in "SUPPORT": the frame template WAKUBASE, the duct junction mark
 /// CMARK_DUCT and the four direction marks WIREDIRECTION, TUBEDIRECTION, WIREDIRECTIONN and

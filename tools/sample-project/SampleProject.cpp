@@ -403,6 +403,22 @@ std::string PanelNo(int p) {
     return "P" + std::to_string(p);
 }
 
+std::string PanelDrawing(int p) {
+    return "PANEL/" + PanelName(p) + ".dwg";
+}
+
+int RowCount(const Options& options) {
+    return (options.panels + options.panelsPerRow - 1) / options.panelsPerRow;
+}
+
+int RowOf(int p, const Options& options) {
+    return (p - 1) / options.panelsPerRow + 1;
+}
+
+std::string RowName(int r) {
+    return "ROW" + std::to_string(r);
+}
+
 std::string PanelName(int p) {
     std::string number = std::to_string(p);
     return "P" + std::string(number.size() < 2 ? 2 - number.size() : 0, '0') + number;
@@ -444,6 +460,11 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
         return false;
     }
 
+    // The drawings first: the store keeps route cuts by the handles they got.
+    std::vector<RouteCutSample> cuts;
+    if (!WriteLayoutDrawings(folder, options, cuts, error)) {
+        return false;
+    }
     NewDatabase db(folder / "ZELKOPRJ.sqlite", error);
     db.Exec(zelko::ProjectStoreSchema());
     db.Exec("BEGIN");
@@ -455,13 +476,12 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
                                                              {"revision_state2.1", previous}}}) {
         db.Insert("INSERT INTO project (key, value) VALUES (?, ?)", {std::string(key), value});
     }
-    const int rows = (options.panels + options.panelsPerRow - 1) / options.panelsPerRow;
-    for (int r = 1; r <= rows; ++r) {
+    for (int r = 1; r <= RowCount(options); ++r) {
         db.Insert("INSERT INTO panel_row (id, seq, name) VALUES (?, ?, ?)",
-                  {std::int64_t{r}, std::int64_t{r}, "ROW" + std::to_string(r)});
+                  {std::int64_t{r}, std::int64_t{r}, RowName(r)});
     }
     for (int p = 1; p <= options.panels; ++p) {
-        const int row = (p - 1) / options.panelsPerRow + 1;
+        const int row = RowOf(p, options);
         db.Insert(
             "INSERT INTO panel (id, seq, panel_no, name, kind, row_id, row_seq) "
             "VALUES (?, ?, ?, ?, ?, ?, ?)",
@@ -474,7 +494,7 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
                        std::string(kFaces[static_cast<std::size_t>(plate)])});
         }
         db.Insert("INSERT INTO drawing (path, kind, panel_no, flags) VALUES (?, 2, ?, 64)",
-                  {"LAYOUT/LAYOUT_" + PanelName(p) + ".dwg", PanelNo(p)});
+                  {PanelDrawing(p), PanelNo(p)});
         for (int revision = 0; revision <= (options.previousRevision ? 1 : 0); ++revision) {
             WriteTerminals(db, options, p, revision);
             WriteWiring(db, options, p, revision);
@@ -493,8 +513,12 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
         db.Insert("INSERT INTO plan_setting (key, value) VALUES (?, ?)",
                   {std::string(key), std::int64_t{value}});
     }
+    for (const RouteCutSample& cut : cuts) {
+        db.Insert("INSERT INTO route_cut (page, handle, seq, number) VALUES (?, ?, ?, ?)",
+                  {cut.page, cut.handle, std::int64_t{cut.seq}, std::int64_t{cut.number}});
+    }
     db.Exec("COMMIT");
-    return db.Finish() && WriteLayoutDrawings(folder, options, error);
+    return db.Finish();
 }
 
 }  // namespace sampleproject

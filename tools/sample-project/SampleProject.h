@@ -20,9 +20,9 @@ struct Options {
     bool previousRevision = true;     ///< also write revision 1 (terminals and wiring)
 };
 
-/// Writes the project "<folder>" (store "ZELKOPRJ.sqlite", "DWG/LAYOUT" with the wiring
-/// database "LAYOUT.mdb" and the layout drawings of SampleDrawings.h, "ZELKOWP.ini",
-/// "FT_OUTPUT"). Every file is written beside its target
+/// Writes the project "<folder>" (store "ZELKOPRJ.sqlite", the panel drawings in "DWG/PANEL",
+/// "DWG/LAYOUT" with the wiring database "LAYOUT.mdb" and the development drawings of
+/// SampleDrawings.h, "ZELKOWP.ini", "FT_OUTPUT"). Every file is written beside its target
 /// and renamed over it, so a failed run leaves what was there. False with `error` set on
 /// failure.
 bool WriteProject(const std::filesystem::path& folder, const Options& options, std::string& error);
@@ -34,6 +34,13 @@ bool WriteInstallation(const std::filesystem::path& folder, std::string& error);
 /// Panel number ("P1") and panel name ("P01", as in "LAYOUT_P01") of the p-th panel.
 std::string PanelNo(int p);
 std::string PanelName(int p);
+
+/// The panel drawing of the p-th panel below the drawing root ("PANEL/P01.dwg").
+std::string PanelDrawing(int p);
+/// The rows of panels: how many, the row of the p-th panel (from 1) and a row's name ("ROW1").
+int RowCount(const Options& options);
+int RowOf(int p, const Options& options);
+std::string RowName(int r);
 
 /// Terminal count of one panel with these options, per revision.
 int TerminalsPerPanel(const Options& options);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "arx/DrawingLock.h"
 #include "common/files.h"
 #include "dxf_io.h"
 
@@ -510,7 +511,8 @@ AcDbDatabase::~AcDbDatabase() {
         s.object.reset();
 }
 
-Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode, bool, const wchar_t*) {
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode mode, bool,
+                                            const wchar_t*) {
     DatabaseImpl& db = *m_impl;
     if (fileName == nullptr || *fileName == '\0') {
         db.lastError = "no file name was given";
@@ -520,6 +522,13 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode, boo
     if (!std::filesystem::exists(fileName, exists)) {
         db.lastError = std::string(fileName) + ": the file does not exist";
         return Acad::eFileNotFound;
+    }
+    std::string holder;
+    if ((mode == kForReadAndReadShare || mode == kForReadAndWriteNoShare) &&
+        arx::DrawingInUse(fileName, &holder)) {
+        db.lastError = std::string(fileName) + ": the drawing is in use" +
+                       (holder.empty() ? std::string() : " by " + holder);
+        return Acad::eFileSharingViolation;
     }
     std::string bytes;
     if (std::error_code ec = common::ReadWholeFile(fileName, bytes)) {

@@ -512,6 +512,7 @@ const ACHAR* acadErrorStatusText(Acad::ErrorStatus status) {
         ARX_STATUS(eFileSystemErr)
         ARX_STATUS(eFileInternalErr)
         ARX_STATUS(eFileNotFound)
+        ARX_STATUS(eFileSharingViolation)
         ARX_STATUS(eOnLockedLayer)
         ARX_STATUS(ePermanentlyErased)
         ARX_STATUS(eWasOpenedForRead)

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "arx/DrawingLock.h"
 #include "common/text.h"
 
 namespace host {
@@ -15,6 +16,7 @@ struct Host::Document {
     std::unique_ptr<AcDbDatabase> database;
     std::unique_ptr<AcApDocument> document;
     std::string path;
+    arx::DrawingLock lock;  // held while the document is open, unless another holds it
 };
 
 // A system variable: its type (RTSHORT, RTREAL, RTSTR) and value; computed ones have a getter.
@@ -139,7 +141,10 @@ std::optional<std::string> Host::Ask(const Request& request) {
 
 Acad::ErrorStatus Host::OpenDocument(const std::string& path, std::string* error) {
     auto database = std::make_unique<AcDbDatabase>(false, false);
-    const Acad::ErrorStatus es = database->readDwgFile(path.c_str());
+    // A drawing in use elsewhere opens from its saved file, without the lock (read-only, as
+    // the CAD host opens it).
+    const Acad::ErrorStatus es =
+        database->readDwgFile(path.c_str(), AcDbDatabase::kForReadAndAllShare);
     if (es != Acad::eOk) {
         if (error != nullptr)
             *error = database->lastError().empty() ? std::string(acadErrorStatusText(es))
@@ -152,6 +157,9 @@ Acad::ErrorStatus Host::OpenDocument(const std::string& path, std::string* error
     std::error_code ignored;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
     entry->path = absolute.empty() ? path : absolute.lexically_normal().string();
+    std::string lockError;
+    if (!entry->lock.Acquire(entry->path, &lockError) && m_trace != nullptr)
+        *m_trace << "cadhost: " << lockError << ": opened without its lock" << std::endl;
     AcApDocument* document = entry->document.get();
     m_documents.push_back(std::move(entry));
     for (AcApDocManagerReactor* reactor : std::vector(m_docReactors))

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -66,6 +67,19 @@ Plugin::EntryPoint Plugin::FindOrdinal(int ordinal) const {
 // --- script
 // ------------------------------------------------------------------------------------------
 
+bool ReadScript(const std::filesystem::path& file, std::vector<std::string>& lines) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string all = text.str();
+    lines.clear();
+    for (std::string_view line : common::SplitLines(all))
+        lines.emplace_back(line);
+    return true;
+}
+
 ScriptRunner::ScriptRunner(std::vector<std::string> lines, std::string name,
                            std::filesystem::path folder, Plugin& plugin)
     : m_lines(std::move(lines)),
@@ -129,10 +143,21 @@ std::optional<std::string> ScriptRunner::Next(const Request& request) {
     return std::nullopt;
 }
 
-int ScriptRunner::Run() {
+namespace {
+ProjectOpener g_projectOpener;
+}  // namespace
+
+void SetProjectOpener(ProjectOpener opener) {
+    g_projectOpener = std::move(opener);
+}
+
+int ScriptRunner::Run(bool cadScript) {
     Host& host = Host::Instance();
+    // A CAD script runs inside the script that started it: both are put back afterwards.
+    AnswerSource* const outerAnswers = host.AnswerSourceInUse();
+    const bool outerScript = host.ScriptActive();
     host.SetAnswers(this);
-    host.SetScriptActive(m_input == nullptr);
+    host.SetScriptActive(cadScript || outerScript);
     for (;;) {
         if (m_input != nullptr) {
             host.Console() << "\nCommand: ";
@@ -153,8 +178,8 @@ int ScriptRunner::Run() {
         if (!Execute(std::string(text)))
             m_failed = true;
     }
-    host.SetScriptActive(false);
-    host.SetAnswers(nullptr);
+    host.SetScriptActive(outerScript);
+    host.SetAnswers(outerAnswers);
     return m_failed ? 1 : 0;
 }
 
@@ -383,6 +408,28 @@ bool ScriptRunner::Execute(const std::string& line) {
         }
         host.PickFirst() = ids;
         return true;
+    }
+    if (verb == "PROJECT") {
+        if (!arity(1, 1))
+            return false;
+        std::string error = "no project service";
+        if (!g_projectOpener || !g_projectOpener(Resolve(words[1]), error)) {
+            Error("cannot open the project " + words[1] + ": " + error);
+            return false;
+        }
+        return true;
+    }
+    if (verb == "SCRIPT") {
+        if (!arity(1, 1))
+            return false;
+        const std::filesystem::path file = Resolve(words[1]);
+        std::vector<std::string> lines;
+        if (!ReadScript(file, lines)) {
+            Error("cannot read the script " + words[1]);
+            return false;
+        }
+        ScriptRunner cad(std::move(lines), file.string(), file.parent_path(), m_plugin);
+        return cad.Run(true) == 0;
     }
     if (verb == "ECHO") {
         host.Console() << "\n"

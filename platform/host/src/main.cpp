@@ -8,13 +8,16 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "host/Script.h"
+#include "services/maker.h"
+#include "services/project.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: cadhost [--plugin FILE | --release 23|24] [--script FILE] [DRAWING.dxf...]\n"
-    "Loads the plug-in, opens the drawings (the last one is current) and runs the script, or\n"
-    "reads commands from the terminal. See platform/host/README.md.\n";
+    "usage: cadhost [--plugin FILE | --release 23|24] [--project FOLDER] [--script FILE]\n"
+    "               [DRAWING.dxf...]\n"
+    "Loads the plug-in, opens the project and the drawings (the last one is current) and runs\n"
+    "the script, or reads commands from the terminal. See platform/host/README.md.\n";
 
 std::filesystem::path FindRelease(const std::string& release) {
     const std::string name = "ROUTIX" + release + ".so";
@@ -41,12 +44,16 @@ std::filesystem::path FindRelease(const std::string& release) {
 int main(int argc, char** argv) {
     std::filesystem::path plugin;
     std::filesystem::path script;
+    std::filesystem::path project;
     std::vector<std::string> drawings;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--plugin" || arg == "--release" || arg == "--script") && i + 1 < argc) {
+        if ((arg == "--plugin" || arg == "--release" || arg == "--script" || arg == "--project") &&
+            i + 1 < argc) {
             const std::string value = argv[++i];
-            if (arg == "--plugin")
+            if (arg == "--project")
+                project = value;
+            else if (arg == "--plugin")
                 plugin = value;
             else if (arg == "--script")
                 script = value;
@@ -67,6 +74,17 @@ int main(int argc, char** argv) {
         }
     }
 
+    host::SetProjectOpener([](const std::filesystem::path& folder, std::string& error) {
+        if (zelko::ProjOpen(folder.string()))
+            return true;
+        error = zelko::MakerLastError();
+        return false;
+    });
+    if (!project.empty() && !zelko::ProjOpen(project.string())) {
+        std::cerr << "cadhost: cannot open the project " << project.string() << ": "
+                  << zelko::MakerLastError() << "\n";
+        return 2;
+    }
     host::Host& host = host::Host::Instance();
     host.SetTrace(&std::cerr);
     host::Plugin loaded;
@@ -87,17 +105,11 @@ int main(int argc, char** argv) {
         }
     }
     if (!script.empty()) {
-        std::ifstream file(script, std::ios::binary);
-        if (!file) {
+        std::vector<std::string> lines;
+        if (!host::ReadScript(script, lines)) {
             std::cerr << "cadhost: cannot read the script " << script.string() << "\n";
             return 2;
         }
-        std::stringstream text;
-        text << file.rdbuf();
-        const std::string all = text.str();
-        std::vector<std::string> lines;
-        for (std::string_view line : common::SplitLines(all))
-            lines.emplace_back(line);
         std::error_code ignored;
         host::ScriptRunner runner(std::move(lines), script.string(),
                                   std::filesystem::absolute(script, ignored).parent_path(), loaded);
@@ -108,6 +120,7 @@ int main(int argc, char** argv) {
     }
     loaded.Unload();
     host.CloseAllDocuments();
+    zelko::ProjClose();
     std::cout << "\n";
     return status;
 }

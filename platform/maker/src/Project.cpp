@@ -84,6 +84,9 @@ namespace detail {
 const fs::path& OpenProjectFolder() {
     return g_project.folder;
 }
+sqlite3* OpenProjectStoreConnection() {
+    return g_project.store.get();
+}
 }  // namespace detail
 
 bool ProjOpen(std::string_view folder) {
@@ -103,6 +106,7 @@ bool ProjOpen(std::string_view folder) {
 }
 
 void ProjClose() {
+    detail::ForgetRouteCuts();
     g_project.store.reset();
     g_project.folder.clear();
 }

@@ -87,6 +87,10 @@ const std::filesystem::path& OpenProjectFolder();
 /// or relative text, else the folder holding a project store that is `folder` or contains
 /// it. Empty, with the failure recorded, when there is none.
 std::filesystem::path ProjectOfFolder(std::string_view folder);
+/// The store of the open project, null when none is open.
+sqlite3* OpenProjectStoreConnection();
+/// Forgets the route cuts read from the open project (when a project is opened or closed).
+void ForgetRouteCuts();
 /// Opens the store of the project in `projectFolder` and checks its layout version.
 Connection OpenProjectStore(const std::filesystem::path& projectFolder);
 

@@ -2,71 +2,22 @@
 // written by ezdxf, the console in both languages, the exit status, drawings saved and read
 // back by ezdxf.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "support/FileSupport.h"
-
-extern char** environ;
+#include "support/ProgramSupport.h"
 
 namespace {
 
+using testsupport::ProgramRun;
 using testsupport::ReadBytes;
+using testsupport::RunProgram;
 using testsupport::TempDir;
 using testsupport::WriteBytes;
 
 const std::filesystem::path kData = HOST_TEST_DATA;
-
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs a program with `language` as LANG (LC_ALL and LC_MESSAGES cleared) in `folder`.
-ProgramRun RunProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
-                      const std::string& language = "C") {
-    const auto outPath = folder / "stdout.txt";
-    const auto errPath = folder / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<std::string> environment;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        if (!entry.starts_with("LANG=") && !entry.starts_with("LC_ALL=") &&
-            !entry.starts_with("LC_MESSAGES="))
-            environment.push_back(entry);
-    }
-    environment.push_back("LANG=" + language);
-    std::vector<char*> envp, argv;
-    for (auto& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> copy = args;
-    for (auto& a : copy)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ProgramRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
-    return run;
-}
 
 ProgramRun Cadhost(const TempDir& dir, const std::string& script, const std::string& language = "C",
                    const std::string& plugin = ROUTIX23_PATH) {
@@ -243,6 +194,20 @@ TEST(Cadhost, APluginThatCannotBeLoadedEndsTheRun) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("cadhost: cannot load the plug-in"), std::string::npos);
     EXPECT_EQ(run.out, "");
+}
+
+// The answer script stands for the user at the keyboard: CMDACTIVE carries the script bit
+// only while a CAD script runs (the script line "script"), and the answer script's own state
+// comes back after it.
+TEST(Cadhost, CmdactiveCarriesTheScriptBitOnlyInACadScript) {
+    TempDir dir;
+    WriteBytes(dir.path() / "cad.scr", "getvar CMDACTIVE\n");
+    const ProgramRun run = Cadhost(dir, "getvar CMDACTIVE\nscript cad.scr\ngetvar CMDACTIVE\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\nCMDACTIVE = 0\nCMDACTIVE = 4\nCMDACTIVE = 0\n");
+    const ProgramRun missing = Cadhost(dir, "script none.scr\n");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read the script none.scr"), std::string::npos);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(SampleTest, DrawingListGivesThePanelDrawingsWithTheirPanels) {
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(count, m_options.panels);  // the schematic (kind 1) is not listed
     const std::string first = ProjDrawingAt(list, 0);
-    EXPECT_EQ(first, (project() / "DWG" / "LAYOUT" / "LAYOUT_P01.dwg").string());
+    EXPECT_EQ(first, (project() / "DWG" / "PANEL" / "P01.dwg").string());
     EXPECT_EQ(ProjDrawingAt(list, count), "");
     ProjDrawingListFree(list);
 
@@ -66,7 +66,7 @@ TEST_F(SampleTest, DrawingListGivesThePanelDrawingsWithTheirPanels) {
     EXPECT_EQ(ProjDrawingPanelNo(first, panelNo), 1);
     EXPECT_EQ(panelNo, "P1");
     // Paths compare without regard to case and separators, as the drawing list is written.
-    std::string upper = (project() / "DWG" / "layout" / "layout_p02.DWG").string();
+    std::string upper = (project() / "DWG" / "panel" / "p02.DWG").string();
     EXPECT_EQ(ProjDrawingPanelNo(upper, panelNo), 1);
     EXPECT_EQ(panelNo, "P2");
     int flags = 0;

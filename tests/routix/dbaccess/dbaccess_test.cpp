@@ -79,6 +79,7 @@ protected:
         host::Host::Instance().Reset();
         host::Host::Instance().SetConsole(&m_console);
         fs::copy_file(s_template->path() / "source.dxf", source());
+        fs::copy_file(s_template->path() / "source.dxf", closedCopy());
         ASSERT_EQ(host::Host::Instance().OpenDocument(source().string()), Acad::eOk);
         m_db = CurrentDatabase();
         ASSERT_NE(m_db, nullptr);
@@ -87,7 +88,10 @@ protected:
         host::Host::Instance().Reset();
         host::Host::Instance().SetConsole(nullptr);
     }
+    /// The drawing open as the current document (its lock held).
     fs::path source() const { return m_dir.path() / "source.dxf"; }
+    /// The same drawing under another name, open nowhere.
+    fs::path closedCopy() const { return m_dir.path() / "source-copy.dxf"; }
 
     static inline testsupport::TempDir* s_template = nullptr;
     testsupport::TempDir m_dir;
@@ -285,13 +289,16 @@ TEST_F(DbAccessTest, FailedInsertionsPrintAndLeaveTheTargetUsable) {
     EXPECT_TRUE(ref.isNull());
     // A block name the target refuses.
     EXPECT_FALSE(
-        inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "", source().c_str(), &target));
+        inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "", closedCopy().c_str(), &target));
     EXPECT_NE(m_console.str().find("\\ArxBlock.cpp("), std::string::npos) << m_console.str();
     EXPECT_NE(m_console.str().find("): insert error"), std::string::npos) << m_console.str();
     EXPECT_TRUE(Closed(target.blockTableId()));
     EXPECT_TRUE(Closed(target.modelSpaceId()));
-    EXPECT_TRUE(
+    // The drawing open in the editor is in use: it is read in shared-read mode and refused.
+    EXPECT_FALSE(
         inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", source().c_str(), &target));
+    EXPECT_TRUE(
+        inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", closedCopy().c_str(), &target));
 }
 
 /// Answers selections from a list and notes SNAPMODE at each question.
@@ -323,7 +330,7 @@ TEST_F(DbAccessTest, SelectionsTurnSnapOffAndFreeTheirSets) {
     ASSERT_EQ(acedSetVar("SNAPMODE", &snap), RTNORM);
     // Two block references beside the drawing's lines and circle.
     AcDbObjectId block;
-    ASSERT_NE(zelko::SymLoadBlockFile(m_db, "SOURCE", source().string(), block), 0);
+    ASSERT_NE(zelko::SymLoadBlockFile(m_db, "SOURCE", closedCopy().string(), block), 0);
     AcDbObjectId ref;
     ASSERT_NE(zelko::SymInsertBlock(ref, AcGePoint3d(0, 0, 0), block, m_db, "0"), 0);
     ASSERT_NE(zelko::SymInsertBlock(ref, AcGePoint3d(9, 9, 0), block, m_db, "0"), 0);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "SampleProject.h"
+#include "services/attributes.h"
 #include "services/maker.h"
 #include "services/project.h"
 #include "services/supportfiles.h"
@@ -60,7 +61,11 @@ struct Drawn {
     std::map<std::string, std::string> plate;
 };
 
-void ReadLayout(const fs::path& file, const std::string& panelNo, Drawn& drawn) {
+// Reads a panel drawing (the panel number of its title, two plates) or a development drawing
+// (its first title's panel number, two plates per panel, every symbol tagged with the plate
+// it lies on as "WP_PLATENAME").
+void ReadLayout(const fs::path& file, const std::string& panelNo, Drawn& drawn,
+                std::size_t plateCount = 2, bool development = false) {
     AcDbDatabase db(false, true);
     ASSERT_EQ(db.readDwgFile(file.c_str()), Acad::eOk) << db.lastError();
     std::string titlePanelNo;
@@ -87,7 +92,7 @@ void ReadLayout(const fs::path& file, const std::string& panelNo, Drawn& drawn) 
     }
     delete it;
     space->close();
-    EXPECT_EQ(plates.size(), 2u) << file;
+    EXPECT_EQ(plates.size(), plateCount) << file;
     for (AcDbObjectId id : refs) {
         zelko::SymAttrs* attrs = nullptr;
         if (!zelko::SymAttrsOpen(id, "BAN_NO,NAME,PIN#*", attrs)) {
@@ -105,6 +110,12 @@ void ReadLayout(const fs::path& file, const std::string& panelNo, Drawn& drawn) 
                 plateName = name;
                 break;
             }
+        }
+        if (development) {
+            char* tagged = nullptr;
+            EXPECT_NE(zelko::AttrGetText(id, "WP_PLATENAME", tagged), 0);
+            EXPECT_EQ(std::string(tagged != nullptr ? tagged : ""), plateName) << file;
+            zelko::AttrFreeValue(tagged);
         }
         for (int n = 1; !Attr(attrs, "PIN" + std::to_string(n)).empty(); ++n) {
             const std::string key = Attr(attrs, "BAN_NO") + "|" + Attr(attrs, "NAME") + "|" +
@@ -127,10 +138,17 @@ TEST(SampleDrawings, EveryTerminalOfTheStoreIsDrawnOnItsPlate) {
 
     Drawn drawn;
     for (int p = 1; p <= options.panels; ++p) {
-        ReadLayout(dir.path() / "SAMPLE" / "DWG" / "LAYOUT" /
-                       ("LAYOUT_" + sampleproject::PanelName(p) + ".dwg"),
+        ReadLayout(dir.path() / "SAMPLE" / "DWG" / sampleproject::PanelDrawing(p),
                    sampleproject::PanelNo(p), drawn);
     }
+    // The development drawing of the row holds the same symbols, tagged with their panel and
+    // plate.
+    Drawn developed;
+    ReadLayout(dir.path() / "SAMPLE" / "DWG" / "LAYOUT" / "LAYOUT_ROW1.dwg", "P1", developed,
+               2 * options.panels, true);
+    EXPECT_EQ(developed.ban, drawn.ban);
+    EXPECT_EQ(developed.term, drawn.term);
+    EXPECT_EQ(developed.plate, drawn.plate);
     std::map<std::string, std::string> faces;
     const fs::path project = dir.path() / "SAMPLE";
     EXPECT_EQ(drawn.ban, StoreTerminals(project, zelko::TermListKind::Components, &faces));
@@ -168,7 +186,7 @@ TEST(SampleDrawings, EveryTerminalOfTheStoreIsDrawnOnItsPlate) {
             ++files;
         }
     }
-    EXPECT_EQ(files, 2 + 1 + 6);  // layouts, schematic, support drawings
+    EXPECT_EQ(files, 2 + 1 + 1 + 6);  // panels, development drawing, schematic, support drawings
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;

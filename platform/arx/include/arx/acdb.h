@@ -125,6 +125,7 @@ struct Acad {
         eIncompleteBlockDefinition = 379,
         eIncompleteComplexObject = 380,
         eUnsupportedFileFormat = 434,
+        eFileSharingViolation = 435,  // ours: the drawing is in use (arx/DrawingLock.h)
     };
 };
 
@@ -997,7 +998,10 @@ public:
     AcDbDatabase& operator=(const AcDbDatabase&) = delete;
 
     /// Reads a DXF drawing into an empty database. A DWG file, a binary DXF, a missing file and
-    /// malformed DXF fail with a status; lastError() then names the file and the line.
+    /// malformed DXF fail with a status; lastError() then names the file and the line. A
+    /// drawing in use (arx/DrawingLock.h) fails with eFileSharingViolation in the modes
+    /// kForReadAndReadShare and kForReadAndWriteNoShare; kForReadAndAllShare and
+    /// kTryForReadShare read its saved file.
     Acad::ErrorStatus readDwgFile(const ACHAR* fileName, OpenMode mode = kForReadAndReadShare,
                                   bool allowCPConversion = false,
                                   const wchar_t* password = nullptr);

@@ -45,11 +45,13 @@ public:
     std::ostream& Console();
     /// Answers; without a source every request is cancelled.
     void SetAnswers(AnswerSource* source) { m_answers = source; }
+    AnswerSource* AnswerSourceInUse() const { return m_answers; }
     /// Asks for an answer and echoes it on the console. Handles transparent commands: an
     /// answer beginning with "'" runs that command nested and asks again.
     std::optional<std::string> Ask(const Request& request);
 
-    // Documents.
+    // Documents. An open document holds the lock of its drawing (arx/DrawingLock.h), so other
+    // sessions see it in use; a drawing another holds opens without it.
     Acad::ErrorStatus OpenDocument(const std::string& path, std::string* error = nullptr);
     /// Closes the current document (the reactors hear documentToBeDestroyed first); the
     /// document opened before it becomes current.
@@ -75,7 +77,8 @@ public:
     int CommandDepth() const { return m_commandDepth; }
     /// Runs a host command with its answers (acedCmdS, script "command" lines).
     int RunHostCommand(const std::vector<resbuf*>& args);
-    /// True while a script drives the host (CMDACTIVE bit 4).
+    /// True while the host runs a CAD script (CMDACTIVE bit 4); cadhost's answer scripts stand
+    /// for the user at the keyboard and leave it clear.
     void SetScriptActive(bool active) { m_scriptActive = active; }
     bool ScriptActive() const { return m_scriptActive; }
 

@@ -4,6 +4,7 @@
 // describes the command line and the script format.
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -42,6 +43,14 @@ private:
     std::filesystem::path m_path;
 };
 
+/// Reads the lines of a script file; false when it cannot be read.
+bool ReadScript(const std::filesystem::path& file, std::vector<std::string>& lines);
+
+/// Opens a project folder for the `project` script line and `--project` (the maker's
+/// ProjOpen, set by cadhost); false with `error` set when it cannot.
+using ProjectOpener = std::function<bool(const std::filesystem::path& folder, std::string& error)>;
+void SetProjectOpener(ProjectOpener opener);
+
 /// Runs script lines (or terminal lines) against the host and a plug-in. Answer lines ("> ...")
 /// answer the requests of the command that runs.
 class ScriptRunner : public AnswerSource {
@@ -52,8 +61,10 @@ public:
     /// Reads commands and answers from a terminal (`input`) instead of a script.
     ScriptRunner(std::istream& input, Plugin& plugin);
 
-    /// Runs every line; returns 0 when every line ran as written, 1 otherwise.
-    int Run();
+    /// Runs every line; returns 0 when every line ran as written, 1 otherwise. With
+    /// `cadScript` the lines are a CAD script (the `script` line): CMDACTIVE carries the
+    /// script bit while they run.
+    int Run(bool cadScript = false);
 
     std::optional<std::string> Next(const Request& request) override;
 

@@ -12,6 +12,8 @@
 // message boxes are answered.
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "arx/acdb.h"
 
@@ -183,6 +185,21 @@ public:
     AcRxObject* at(const ACHAR* name) const;
 };
 AcRxDictionary* acrxSysRegistry();
+
+// --- input-point monitors
+// ---------------------------------------------------------------------------------
+/// Watches the points the user picks. The host calls no monitor (it has no pointing device);
+/// the class is there for plug-in classes that are monitors by their design.
+class AcEdInputPointMonitor {
+public:
+    virtual ~AcEdInputPointMonitor() = default;
+    /// May change the point being picked and its tool tip; returns eOk.
+    virtual Acad::ErrorStatus monitorInputPoint(bool& appendToTooltipStr,
+                                                ACHAR*& additionalTooltipString) = 0;
+    /// True to keep this monitor's entities out of the object-snap calculation.
+    virtual bool excludeFromOsnapCalculation(const std::vector<AcDbObjectId>& nestedEntity,
+                                             std::intptr_t gsSelectionMark) = 0;
+};
 
 // --- documents
 // ---------------------------------------------------------------------------------------
