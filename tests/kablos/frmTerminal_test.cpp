@@ -220,7 +220,7 @@ TEST_F(WindowTest, ThePortMenusFollowThePort) {
     EXPECT_TRUE(find<QAction>(window, "HangUpPhone")->isEnabled());
     EXPECT_TRUE(find<QAction>(window, "imgConnected")->isVisible());
     EXPECT_FALSE(find<QAction>(window, "imgNotConnected")->isVisible());
-    EXPECT_EQ(window.panel("Settings")->text(), "設定: 4800,N,8,1");
+    EXPECT_EQ(window.panel("Settings")->text(), "設定: 4800,n,8,1");
     EXPECT_TRUE(find<QTimer>(window, "Timer1")->isActive());
     // Timer1 shows the connect time and counts the countdown down.
     ASSERT_TRUE(WaitUntil([&] { return !window.panel("ConnectTime")->text().isEmpty(); }));

@@ -328,6 +328,19 @@ TEST_F(TablePrintTest, DamagedTemplatesNameWhatIsMissingAndLeaveNothing) {
     }
 }
 
+TEST_F(TablePrintTest, NamesOfTheWorksheetAreFoundAsWorkbookNamesAre) {
+    // The same template with its names scoped to Sheet1 fills the same cells.
+    ASSERT_EQ(Print(SampleTemplate()).status, PrintOutcome::Status::Done);
+    const XlsxDump expected = DumpWorkbook(output());
+    fs::remove(output());
+    const fs::path local = Variant("local", "all");
+    ASSERT_NE(ReadBytes(local).find("localSheetId"), std::string::npos);
+    PrintOutcome outcome = Print(local);
+    ASSERT_EQ(outcome.status, PrintOutcome::Status::Done) << outcome.why;
+    EXPECT_TRUE(messenger.shown.empty());
+    EXPECT_EQ(DumpWorkbook(output()).cells, expected.cells);
+}
+
 TEST_F(TablePrintTest, TemplateThatIsNotAWorkbookEndsWithoutAMessage) {
     fs::path text = dir.path() / "template.xlsx";
     WriteBytes(text, "not a workbook\r\n");
