@@ -449,6 +449,56 @@ TEST_F(LinkTest, ShutdownHangsUpInTheProtocolInUse) {
     EXPECT_EQ(binary.received(), std::string("\x53\x00\x00\x00\x00\x00\xD3\x0D", 8));
 }
 
+TEST(LineEvents, WhatTheLineTellsBetweenTwoReadings) {
+    LineState lines;
+    lines.modemLines = true;
+    auto with = [](LineState state, auto&& change) {
+        change(state);
+        return state;
+    };
+    using E = std::vector<CommEvent>;
+    // Modem lines only (no counters): changes of CTS, DSR and CD; a ring when RI comes on.
+    EXPECT_EQ(LineEvents(lines, lines), E{});
+    EXPECT_EQ(LineEvents(lines, with(lines, [](LineState& s) { s.cts = s.cd = true; })),
+              (E{CommEvent::CtsChange, CommEvent::CdChange}));
+    EXPECT_EQ(LineEvents(lines, with(lines, [](LineState& s) { s.dsr = true; })),
+              E{CommEvent::DsrChange});
+    const LineState ringing = with(lines, [](LineState& s) { s.ring = true; });
+    EXPECT_EQ(LineEvents(lines, ringing), E{CommEvent::Ring});
+    EXPECT_EQ(LineEvents(ringing, lines), E{});
+    EXPECT_EQ(LineEvents(LineState{}, ringing), E{});  // nothing to compare with
+
+    // With the driver's counters: every kind that counted, once, also a pulse the lines no
+    // longer show, and the errors.
+    LineState counted = lines;
+    counted.counters = true;
+    const LineState later = with(counted, [](LineState& s) {
+        s.ctsCount = 2;
+        s.ringCount = 1;
+        s.breakCount = 1;
+        s.frameCount = 3;
+        s.overrunCount = 1;
+        s.rxOverCount = 1;
+        s.parityCount = 5;
+    });
+    EXPECT_EQ(LineEvents(counted, later),
+              (E{CommEvent::CtsChange, CommEvent::Ring, CommEvent::Break, CommEvent::FrameError,
+                 CommEvent::Overrun, CommEvent::RxOver, CommEvent::RxParity}));
+    for (CommEvent event : LineEvents(counted, later))
+        EXPECT_FALSE(CommEventText(event).empty());
+}
+
+TEST_F(LinkTest, APseudoTerminalHasNoLineToWatch) {
+    // No modem lines and no counters: the port does not poll, and no event is made up.
+    PtyPeer machine;
+    Connect(machine.path());
+    EXPECT_FALSE(port.watchesLine());
+    machine.Send("x");
+    WaitUntil([] { return false; }, std::chrono::milliseconds(3 * SerialPort::kLinePollMs));
+    EXPECT_TRUE(view.status.empty());
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
 TEST(ShowData, KeepsTheTerminalBoxTidy) {
     EXPECT_EQ(ShowData("ab", "c\r\nd"), "abc\r\nd");
     EXPECT_EQ(ShowData("ab", "\bc"), "ac");

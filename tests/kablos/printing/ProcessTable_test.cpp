@@ -334,7 +334,13 @@ TEST_F(TablePrintTest, NamesOfTheWorksheetAreFoundAsWorkbookNamesAre) {
     const XlsxDump expected = DumpWorkbook(output());
     fs::remove(output());
     const fs::path local = Variant("local", "all");
-    ASSERT_NE(ReadBytes(local).find("localSheetId"), std::string::npos);
+    std::string why;
+    auto book = Workbook::Open(local, &why);
+    ASSERT_TRUE(book) << why;
+    const SheetId sheet1 = book->Worksheet("Sheet1").value_or(-1);
+    EXPECT_FALSE(book->ResolveName("SNO"));  // no longer a workbook name
+    ASSERT_TRUE(book->ResolveName("SNO", sheet1));
+    EXPECT_EQ(CellReference(book->ResolveName("SNO", sheet1)->address), "E3");
     PrintOutcome outcome = Print(local);
     ASSERT_EQ(outcome.status, PrintOutcome::Status::Done) << outcome.why;
     EXPECT_TRUE(messenger.shown.empty());
