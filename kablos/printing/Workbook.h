@@ -1,8 +1,9 @@
 #pragma once
 
 // An .xlsx workbook as the wire-processing table needs it: open a template, find worksheets and
-// the cells of names (a worksheet's own, then the workbook's), write texts and dates, set wrap-text and shrink-to-fit,
-// copy a worksheet after another, delete one, save the result, or drop it unsaved.
+// the cells of names (a worksheet's own, then the workbook's), write texts and dates, set wrap-text
+// and shrink-to-fit, copy a worksheet after another, delete one, save the result, or drop it
+// unsaved.
 //
 // The workbook is an OPC package (a zip container, read and written with libzip) of XML parts
 // (read and written with pugixml). Every part the operations do not change is written back byte

@@ -205,9 +205,10 @@ std::optional<ProcessingJob::Wire> ProcessingJob::CheckedWire(bool binary) {
         return std::nullopt;
     // A length no wire length register can take ("1e400") is refused before anything is sent,
     // and before the remaining wire is compared with it.
-    const bool fits = binary ? RegisterFrame(FrameReg::WireLength,
-                                             common::LeadingNumber(wire->length)).has_value()
-                             : RegisterValueText(Reg::R1043, wire->length).has_value();
+    const bool fits =
+        binary
+            ? RegisterFrame(FrameReg::WireLength, common::LeadingNumber(wire->length)).has_value()
+            : RegisterValueText(Reg::R1043, wire->length).has_value();
     if (!fits) {
         m_session.messenger().Warn(ValueOutOfRangeText(Reg::R1043, wire->length));
         return std::nullopt;

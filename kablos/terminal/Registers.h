@@ -142,9 +142,9 @@ Reg SameMeaning(FrameReg reg);
 /// is negative, not finite or wider than the register's bytes.
 std::optional<Frame> RegisterFrame(FrameReg reg, double value);
 
-/// A "W" frame of raw machine value: register, the value rounded half to even in the low `bytes` bytes of bytes 2 to
-/// 5 (most significant first), the checksum and CR. Values beyond the bytes keep their low
-/// bytes; negative values are taken as 32-bit two's complement.
+/// A "W" frame of raw machine value: register, the value rounded half to even in the low `bytes`
+/// bytes of bytes 2 to 5 (most significant first), the checksum and CR. Values beyond the bytes
+/// keep their low bytes; negative values are taken as 32-bit two's complement.
 Frame BuildFrame(std::uint8_t reg, double value, int bytes);
 /// The fixed frames "V", "P" and "S".
 Frame FixedFrame(char command);

@@ -40,8 +40,8 @@ protected:
         if (!process.waitForFinished(kDeadlineMs)) {
             process.kill();
             process.waitForFinished();
-            ADD_FAILURE() << "kablos " << arguments.join(' ').toStdString() << " did not end within "
-                          << kDeadlineMs / 1000 << " s";
+            ADD_FAILURE() << "kablos " << arguments.join(' ').toStdString()
+                          << " did not end within " << kDeadlineMs / 1000 << " s";
         }
         ProgramRun run;
         run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;

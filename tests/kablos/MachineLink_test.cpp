@@ -134,9 +134,10 @@ TEST_F(LinkTest, TheWorkedCommandsGoOutByteForByte) {
     EXPECT_TRUE(link->WriteRegister(Reg::R1002, "12.5"));
     seen += machine.Read();
     EXPECT_EQ(beforePause, "\x18\x20\x20\x20\x57");
-    EXPECT_EQ(seen, "\x18\x20\x20\x20\x57\x20\x20\x20"
-                    "10027D"
-                    "\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x0D\x0A");
+    EXPECT_EQ(seen,
+              "\x18\x20\x20\x20\x57\x20\x20\x20"
+              "10027D"
+              "\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x0D\x0A");
 
     // The CAN command: 18 20 20 20 18, the pause, then three blanks, thirteen blanks, CR LF.
     seen.clear();
@@ -144,8 +145,9 @@ TEST_F(LinkTest, TheWorkedCommandsGoOutByteForByte) {
     link->SendCancel();
     seen += machine.Read();
     EXPECT_EQ(beforePause, "\x18\x20\x20\x20\x18");
-    EXPECT_EQ(seen, "\x18\x20\x20\x20\x18\x20\x20\x20"
-                    "\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x0D\x0A");
+    EXPECT_EQ(seen,
+              "\x18\x20\x20\x20\x18\x20\x20\x20"
+              "\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x0D\x0A");
 
     // A read-back R10020064 after the request W100264 confirms the register although the texts
     // differ in leading zeros: writing the same value again sends nothing.
@@ -393,8 +395,8 @@ TEST_F(LinkTest, CutterValuesGoOutForTheMatchingRow) {
     EXPECT_EQ(machine.received(), expected);
     // The cutter values are not lengths: the machine takes them as they are.
     EXPECT_EQ(machine.log(),
-              (std::vector<std::string>{"W 06 wire diameter 3", "W 07 Y back 0", "W 0E roller speed 5",
-                                        "W 10 cutter speed 5"}));
+              (std::vector<std::string>{"W 06 wire diameter 3", "W 07 Y back 0",
+                                        "W 0E roller speed 5", "W 10 cutter speed 5"}));
 }
 
 TEST_F(LinkTest, AsciiCutterWriteSendsTheRowTwiceOverWhereItMust) {

@@ -238,11 +238,11 @@ TEST_F(JobTest, ABinaryWireByteForByte) {
     job->Start();
     // The first step finds the "M" row for both ends (7.5); the strip set looks the types up as
     // they are, finds none and writes the default 6.0 for size 1.25, with half-strips 0.
-    const std::string expected = Frames(
-        {FixedFrame('S'), W(FrameReg::FrontStrip, 75), W(FrameReg::RearStrip, 75),
-         W(FrameReg::WireLength, 12345), W(FrameReg::PieceCount, 3), W(FrameReg::Counter, 0),
-         W(FrameReg::FrontStrip, 60), W(FrameReg::FrontSemi, 0), W(FrameReg::RearStrip, 60),
-         W(FrameReg::RearSemi, 0), FixedFrame('V'), FixedFrame('P')});
+    const std::string expected =
+        Frames({FixedFrame('S'), W(FrameReg::FrontStrip, 75), W(FrameReg::RearStrip, 75),
+                W(FrameReg::WireLength, 12345), W(FrameReg::PieceCount, 3), W(FrameReg::Counter, 0),
+                W(FrameReg::FrontStrip, 60), W(FrameReg::FrontSemi, 0), W(FrameReg::RearStrip, 60),
+                W(FrameReg::RearSemi, 0), FixedFrame('V'), FixedFrame('P')});
     ASSERT_TRUE(machine.WaitReceived(expected.size()));
     EXPECT_EQ(machine.received(), expected);
     EXPECT_EQ(machine.log(),

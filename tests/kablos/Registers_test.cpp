@@ -26,14 +26,24 @@ TEST(Registers, ValueTextsOfTheWrites) {
         const char* sent;
     };
     const Case cases[] = {
-        {Reg::R1002, "6.0", "3C"},      {Reg::R1002, "", "0"},          {Reg::R1002, "12.25", "7A"},
-        {Reg::R1002, "12.5", "7D"},     {Reg::R1043, "1234.5", "3039"}, {Reg::R1022, "0.05", "0"},
-        {Reg::R0BE2, "0.5", "0"},       {Reg::R0BE2, "1.5", "2"},       {Reg::R0ED2, "2.8", "3"},
-        {Reg::R0F63, "2", "2"},         {Reg::R0F11, "15", "15"},       {Reg::R0F93, "7", "0"},
+        {Reg::R1002, "6.0", "3C"},
+        {Reg::R1002, "", "0"},
+        {Reg::R1002, "12.25", "7A"},
+        {Reg::R1002, "12.5", "7D"},
+        {Reg::R1043, "1234.5", "3039"},
+        {Reg::R1022, "0.05", "0"},
+        {Reg::R0BE2, "0.5", "0"},
+        {Reg::R0BE2, "1.5", "2"},
+        {Reg::R0ED2, "2.8", "3"},
+        {Reg::R0F63, "2", "2"},
+        {Reg::R0F11, "15", "15"},
+        {Reg::R0F93, "7", "0"},
         {Reg::R1092, "-1", "FFFFFFF6"},
         // Values no register can take are refused, not sent.
-        {Reg::R1043, "1e400", nullptr},   {Reg::R1043, "-1e400", nullptr},
-        {Reg::R1043, "429496729.6", nullptr}, {Reg::R0ED2, "4294967296", nullptr},
+        {Reg::R1043, "1e400", nullptr},
+        {Reg::R1043, "-1e400", nullptr},
+        {Reg::R1043, "429496729.6", nullptr},
+        {Reg::R0ED2, "4294967296", nullptr},
         {Reg::R0ED2, "4294967295", "FFFFFFFF"},
     };
     for (const Case& c : cases) {
@@ -41,7 +51,8 @@ TEST(Registers, ValueTextsOfTheWrites) {
         if (c.sent == nullptr) {
             EXPECT_FALSE(sent) << Info(c.reg).name << " " << c.value << ": " << *sent;
         } else {
-            EXPECT_EQ(sent, std::optional<std::string>(c.sent)) << Info(c.reg).name << " " << c.value;
+            EXPECT_EQ(sent, std::optional<std::string>(c.sent))
+                << Info(c.reg).name << " " << c.value;
         }
     }
     EXPECT_EQ(ValueOutOfRangeText(Reg::R1043, " 1e400"), "送信できない値です: 長さ(1e400)");

@@ -373,7 +373,8 @@ TEST_F(WindowTest, AFailedReadChangesNothingAndAFileWithoutSetsShowsTheEmptySetG
     WriteBytes(empty, sample.substr(0, sample.find('\n') + 1));
     window.OpenCastingFile(empty);
     ASSERT_EQ(messenger.shown.size(), 1u);
-    EXPECT_EQ(messenger.shown[0].text, "キャスティングデータがありません。(" + empty.string() + ")");
+    EXPECT_EQ(messenger.shown[0].text,
+              "キャスティングデータがありません。(" + empty.string() + ")");
     EXPECT_FALSE(wires->isVisible());
     EXPECT_TRUE(sets->isVisible());
     EXPECT_EQ(window.setModel().rowCount(), 0);

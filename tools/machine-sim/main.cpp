@@ -153,11 +153,11 @@ struct RegisterMeaning {
 
 std::optional<RegisterMeaning> AsciiRegister(std::string_view reg) {
     static const std::map<std::string_view, RegisterMeaning> registers = {
-        {"1002", {"front strip", true}},      {"1022", {"front half-strip", true}},
-        {"1043", {"wire length", true}},      {"1072", {"rear half-strip", true}},
-        {"1092", {"rear strip", true}},       {"0F63", {"piece count", false}},
-        {"0F93", {"counter", false}},         {"0F11", {"cutter speed", false}},
-        {"0BE2", {"Y back", false}},          {"0F01", {"roller speed", false}},
+        {"1002", {"front strip", true}},    {"1022", {"front half-strip", true}},
+        {"1043", {"wire length", true}},    {"1072", {"rear half-strip", true}},
+        {"1092", {"rear strip", true}},     {"0F63", {"piece count", false}},
+        {"0F93", {"counter", false}},       {"0F11", {"cutter speed", false}},
+        {"0BE2", {"Y back", false}},        {"0F01", {"roller speed", false}},
         {"0ED2", {"wire diameter", false}},
     };
     auto found = registers.find(reg);
@@ -166,10 +166,12 @@ std::optional<RegisterMeaning> AsciiRegister(std::string_view reg) {
 
 std::optional<RegisterMeaning> FrameRegister(unsigned reg) {
     static const std::map<unsigned, RegisterMeaning> registers = {
-        {1, {"front strip", true}},     {2, {"front half-strip", true}}, {3, {"wire length", true}},
-        {4, {"rear half-strip", true}}, {5, {"rear strip", true}},       {6, {"wire diameter", false}},
-        {7, {"Y back", false}},         {8, {"piece count", false}},     {9, {"counter", false}},
-        {14, {"roller speed", false}},  {16, {"cutter speed", false}},
+        {1, {"front strip", true}},    {2, {"front half-strip", true}},
+        {3, {"wire length", true}},    {4, {"rear half-strip", true}},
+        {5, {"rear strip", true}},     {6, {"wire diameter", false}},
+        {7, {"Y back", false}},        {8, {"piece count", false}},
+        {9, {"counter", false}},       {14, {"roller speed", false}},
+        {16, {"cutter speed", false}},
     };
     auto found = registers.find(reg);
     return found == registers.end() ? std::nullopt : std::optional(found->second);

@@ -9,10 +9,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "EventPump.h"
