@@ -123,6 +123,26 @@ TEST_F(BatchTest, WiresTheMachineNeverFinishesArePendingAndNotBooked) {
     EXPECT_EQ(Saved().CutWLen, 0);
 }
 
+TEST_F(BatchTest, WithoutAMachineTheRunEndsAtOnceWithEveryWirePending) {
+    // COMNo 0, the setting of a PC without a machine, and a port that leads nowhere: the ASCII
+    // jobs end on the closed port instead of waiting for a countdown that never runs.
+    std::string ini = ReadBytes(SampleIni());
+    const std::size_t at = ini.find("COMNo\t1");
+    ASSERT_NE(at, std::string::npos);
+    ini.replace(at, 7, "COMNo\t0");
+    std::filesystem::create_directories(home.userFolder());
+    WriteBytes(home.userFolder() / "KABLOS.ini", ini);
+    ASSERT_TRUE(UserStore::Write("9600,N,8,1", 2, 0, false, "A"));
+    ASSERT_TRUE(UserStore::SetPortDevice(2, (home.root() / "no machine").string()));
+    const auto started = std::chrono::steady_clock::now();
+    ProgramRun run = Kablos({"--batch", Sample(), "--set", "2"});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+    EXPECT_EQ(run.code, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("set 2, wire 1, length 640: pending"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("0 of 2 wires done"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("ポートが開かれていません"), std::string::npos) << run.err;
+}
+
 TEST_F(BatchTest, BadRequestsSaySo) {
     ProgramRun run = Kablos({"--set", "2"});
     EXPECT_EQ(run.code, 2);
