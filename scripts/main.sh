@@ -14,7 +14,9 @@ kablos="$top/build/release/kablos/kablos"
 sim="$top/build/release/tools/machine-sim/machine-sim"
 
 # The machine: the simulator on a pseudo-terminal reached through build/sample-home/machine.
-"$sim" --protocol binary --link "$home/machine" --log "$home/machine.log" >/dev/null &
+rm -f "$home/machine.log" "$home/machine.bin"
+"$sim" --protocol binary --link "$home/machine" --log "$home/machine.log" \
+    --raw "$home/machine.bin" >/dev/null &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [[ -e "$home/machine" ]] && break; sleep 0.1; done
@@ -25,7 +27,9 @@ printf '[Properties]\nMType=B\nCommPort=1\nSettings="9600,N,8,1"\n\n[Ports]\n1=%
 
 echo "KABLOS: processing samples/casting.txt on the simulated machine (binary protocol)."
 "$kablos" --batch "$top/samples/casting.txt" "$@"
-echo "Bytes the machine received: $(stat -c %s "$home/machine.log") (log: $home/machine.log)"
+echo "Wire lengths the machine took (its log, $home/machine.log):"
+{ grep 'wire length' "$home/machine.log" || true; } | sed 's/^/  /'
+echo "Bytes the machine received: $(stat -c %s "$home/machine.bin") (raw: $home/machine.bin)"
 echo "Per-user settings file: $XDG_DATA_HOME/Brindlex/TRIM-KIT/KABLOS.ini"
 
 # The wire-processing table of the sample casting data: a PDF through LibreOffice when it is

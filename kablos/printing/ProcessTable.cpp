@@ -83,7 +83,7 @@ public:
         auto known = m_cells.find(name);
         if (known != m_cells.end())
             return known->second;
-        std::optional<NamedCell> cell = m_book.ResolveName(name);
+        std::optional<NamedCell> cell = m_book.ResolveName(name, m_sheet);
         if (!cell || cell->sheet != m_sheet)
             throw Failure{};
         return m_cells.emplace(name, cell->address).first->second;

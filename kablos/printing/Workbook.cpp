@@ -481,40 +481,68 @@ int Workbook::SheetPosition(SheetId sheet) const {
     return found == m_order.end() ? -1 : static_cast<int>(found - m_order.begin());
 }
 
-std::optional<NamedCell> Workbook::ResolveName(std::string_view name) const {
+namespace {
+
+// The cell of a defined name's formula ("Sheet1!$B$3", "'Sheet 1'!B3:B3"): the sheet's name and
+// the address; nothing for anything but a single cell.
+std::optional<std::pair<std::string, CellAddress>> SingleCell(std::string_view formula) {
+    formula = common::Trim(formula);
+    if (formula.starts_with('='))
+        formula.remove_prefix(1);
+    std::size_t bang = formula.rfind('!');
+    if (bang == std::string_view::npos)
+        return std::nullopt;
+    std::string sheetName(formula.substr(0, bang));
+    if (sheetName.size() >= 2 && sheetName.front() == '\'' && sheetName.back() == '\'') {
+        std::string unquoted;
+        for (std::size_t i = 1; i + 1 < sheetName.size(); ++i) {
+            unquoted += sheetName[i];
+            if (sheetName[i] == '\'' && sheetName[i + 1] == '\'')
+                ++i;
+        }
+        sheetName = unquoted;
+    }
+    std::string_view range = formula.substr(bang + 1);
+    std::size_t colon = range.find(':');
+    std::optional<CellAddress> first = ParseCellReference(range.substr(0, colon));
+    if (!first ||
+        (colon != std::string_view::npos && ParseCellReference(range.substr(colon + 1)) != first))
+        return std::nullopt;
+    return std::make_pair(std::move(sheetName), *first);
+}
+
+}  // namespace
+
+std::optional<NamedCell> Workbook::ResolveName(std::string_view name,
+                                               std::optional<SheetId> scope) const {
     auto& self = const_cast<Workbook&>(*this);
     pugi::xml_node workbook = self.Xml(m_workbookPart).doc.document_element();
+    const int scopePosition = scope ? SheetPosition(*scope) : -1;
+    // A name of the worksheet itself comes before a workbook name of the same spelling, as the
+    // spreadsheet resolves a name on a worksheet.
+    pugi::xml_node local;
+    pugi::xml_node global;
     for (pugi::xml_node defined : Child(workbook, "definedNames").children()) {
-        if (defined.attribute("localSheetId") ||
-            !common::EqualsNoCase(defined.attribute("name").value(), name))
+        if (!common::EqualsNoCase(defined.attribute("name").value(), name))
             continue;
-        std::string_view formula = common::Trim(defined.text().get());
-        if (formula.starts_with('='))
-            formula.remove_prefix(1);
-        std::size_t bang = formula.rfind('!');
-        if (bang == std::string_view::npos)
-            return std::nullopt;
-        std::string sheetName(formula.substr(0, bang));
-        if (sheetName.size() >= 2 && sheetName.front() == '\'' && sheetName.back() == '\'') {
-            std::string unquoted;
-            for (std::size_t i = 1; i + 1 < sheetName.size(); ++i) {
-                unquoted += sheetName[i];
-                if (sheetName[i] == '\'' && sheetName[i + 1] == '\'')
-                    ++i;
-            }
-            sheetName = unquoted;
+        pugi::xml_attribute sheetId = defined.attribute("localSheetId");
+        if (!sheetId) {
+            if (!global)
+                global = defined;
+        } else if (scopePosition >= 0 && sheetId.as_int(-1) == scopePosition && !local) {
+            local = defined;
         }
-        std::string_view range = formula.substr(bang + 1);
-        std::size_t colon = range.find(':');
-        std::optional<CellAddress> first = ParseCellReference(range.substr(0, colon));
-        if (colon != std::string_view::npos && ParseCellReference(range.substr(colon + 1)) != first)
-            return std::nullopt;
-        std::optional<SheetId> sheet = Worksheet(sheetName);
-        if (!first || !sheet)
-            return std::nullopt;
-        return NamedCell{*sheet, *first};
     }
-    return std::nullopt;
+    pugi::xml_node defined = local ? local : global;
+    if (!defined)
+        return std::nullopt;
+    auto cell = SingleCell(defined.text().get());
+    if (!cell)
+        return std::nullopt;
+    std::optional<SheetId> sheet = Worksheet(cell->first);
+    if (!sheet)
+        return std::nullopt;
+    return NamedCell{*sheet, cell->second};
 }
 
 pugi::xml_document* Workbook::SheetDoc(SheetId id) {

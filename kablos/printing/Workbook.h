@@ -1,8 +1,9 @@
 #pragma once
 
 // An .xlsx workbook as the wire-processing table needs it: open a template, find worksheets and
-// the cells of workbook-level names, write texts and dates, set wrap-text and shrink-to-fit,
-// copy a worksheet after another, delete one, save the result, or drop it unsaved.
+// the cells of names (a worksheet's own, then the workbook's), write texts and dates, set wrap-text
+// and shrink-to-fit, copy a worksheet after another, delete one, save the result, or drop it
+// unsaved.
 //
 // The workbook is an OPC package (a zip container, read and written with libzip) of XML parts
 // (read and written with pugixml). Every part the operations do not change is written back byte
@@ -49,7 +50,7 @@ std::optional<CellAddress> ParseCellReference(std::string_view reference);
 /// A worksheet of an open workbook; stays valid until the worksheet is deleted.
 using SheetId = int;
 
-/// The cell a workbook-level name stands for.
+/// The cell a name stands for.
 struct NamedCell {
     SheetId sheet = -1;
     CellAddress address;
@@ -73,9 +74,12 @@ public:
     const std::vector<SheetId>& Worksheets() const { return m_order; }
     std::string SheetName(SheetId sheet) const;
 
-    /// The single cell a workbook-level name stands for; nothing when there is no such name
-    /// or it stands for anything but one cell of a worksheet of this workbook.
-    std::optional<NamedCell> ResolveName(std::string_view name) const;
+    /// The single cell a name stands for; nothing when there is no such name or it stands for
+    /// anything but one cell of a worksheet of this workbook. With `scope`, a name scoped to
+    /// that worksheet is found first, then a workbook-level name; without it only workbook-level
+    /// names count.
+    std::optional<NamedCell> ResolveName(std::string_view name,
+                                         std::optional<SheetId> scope = std::nullopt) const;
 
     /// Writes a text (an empty text leaves the cell blank); the cell keeps its format.
     bool SetText(SheetId sheet, CellAddress address, std::string_view text);

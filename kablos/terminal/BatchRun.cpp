@@ -104,7 +104,8 @@ int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
                     return linkView.endedWith >= 0 ? linkView.endedWith : sheet.endedWith();
                 stopped = job.shortage();
                 const auto deadline = std::chrono::steady_clock::now() + options.timeout;
-                while (!stopped && !sheet.done(row) && !ended() &&
+                // Nothing can report the wire later through a closed port.
+                while (!stopped && !sheet.done(row) && !ended() && link.IsOpen() &&
                        std::chrono::steady_clock::now() < deadline) {
                     pump.Wait(std::chrono::milliseconds(10));
                 }

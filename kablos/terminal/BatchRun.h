@@ -5,7 +5,8 @@
 // for testing the whole path from file to machine.
 //
 // Decisions: a wire whose job returns without a completion is waited for until the timeout
-// passes (the ASCII machine may report it later), then counted as pending; a wire refused for
+// passes (the ASCII machine may report it later), then counted as pending; on a closed port (a
+// port that cannot be opened, a machine that hung up) it is pending at once; a wire refused for
 // want of wire on the reel stops the run, as the operator must change the reel first, and every
 // wire after it is reported pending; the Cancel of a serial error question ends the run at once
 // without saving, as it ends the window.

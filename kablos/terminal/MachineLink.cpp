@@ -37,7 +37,8 @@ std::string ReadBackValue(Reg reg, std::string_view readBack) {
     std::string value = HexToDec(readBack.size() > 5 ? readBack.substr(5) : std::string_view());
     if (!Info(reg).tenths)
         return value;
-    return common::FormatSingle(static_cast<float>(common::LeadingNumber(value) / 10.0));
+    return common::FormatSingle(
+        static_cast<float>(common::LeadingNumber(value) / MachineScale(reg)));
 }
 
 // Keeps the end of a text that only ever grows by what a machine sends.
@@ -116,7 +117,7 @@ bool MachineLink::WaitOutputDrained(std::chrono::milliseconds limit) {
 
 // --- ASCII protocol ---
 
-void MachineLink::ReportClosedPort() {
+void MachineLink::ReportPortClosed() {
     m_cancelSend = true;
     if (m_portErrorShown)
         return;
@@ -126,7 +127,7 @@ void MachineLink::ReportClosedPort() {
 
 bool MachineLink::WaitDrainForSend() {
     if (!m_port.isOpen()) {
-        ReportClosedPort();
+        ReportPortClosed();
         return false;
     }
     if (!WaitOutputDrained(kSendDrainLimit)) {
@@ -136,7 +137,7 @@ bool MachineLink::WaitDrainForSend() {
         return false;
     }
     if (!m_port.isOpen()) {
-        ReportClosedPort();
+        ReportPortClosed();
         return false;
     }
     return true;
@@ -160,7 +161,7 @@ void MachineLink::SendCommand(const std::string& command) {
 
         const bool start = piece.starts_with("G");
         if (!m_port.write(Bytes(std::string("\x18   ") + piece.front()))) {
-            ReportClosedPort();
+            ReportPortClosed();
             return;
         }
         if (start)
@@ -169,7 +170,7 @@ void MachineLink::SendCommand(const std::string& command) {
         for (int i = 0; i < pause; ++i)
             m_pump.ProcessEvents();
         if (!m_port.write(Bytes("   " + piece.substr(1) + "\r\n"))) {
-            ReportClosedPort();
+            ReportPortClosed();
             return;
         }
         for (int i = 0; i < 21; ++i)
@@ -188,8 +189,14 @@ bool MachineLink::Compare(Reg reg, int mode, std::string_view a, std::string_vie
     return same;
 }
 
-void MachineLink::WriteRegister(Reg reg, std::string_view value) {
-    const std::string command = "W" + std::string(Info(reg).name) + RegisterValueText(reg, value);
+bool MachineLink::WriteRegister(Reg reg, std::string_view value) {
+    const std::optional<std::string> text = RegisterValueText(reg, value);
+    if (!text) {
+        Log(ValueOutOfRangeText(reg, value));
+        m_session.messenger().Warn(ValueOutOfRangeText(reg, value));
+        return false;
+    }
+    const std::string command = "W" + std::string(Info(reg).name) + *text;
     RegisterCache::Pair& pair = m_registers[reg];
     if (!Compare(reg, 0, command, pair.requested))
         pair.requested = command;
@@ -198,6 +205,7 @@ void MachineLink::WriteRegister(Reg reg, std::string_view value) {
         pair.requested = std::string(common::Trim(command));
     }
     m_pump.ProcessEvents();
+    return true;
 }
 
 bool MachineLink::ConfirmationCheck(int variant) {
@@ -296,7 +304,13 @@ bool MachineLink::SendFrame(const Frame& frame) {
 }
 
 bool MachineLink::WriteFrame(FrameReg reg, double value) {
-    return SendFrame(BuildFrame(static_cast<std::uint8_t>(reg), value, FrameBytes(reg)));
+    const std::optional<Frame> frame = RegisterFrame(reg, value);
+    if (!frame) {
+        m_session.messenger().Warn(
+            ValueOutOfRangeText(SameMeaning(reg), common::FormatDouble(value)));
+        return false;
+    }
+    return SendFrame(*frame);
 }
 
 void MachineLink::CutterFrames(std::string_view wireKind, std::string_view wireSize) {

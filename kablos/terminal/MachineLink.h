@@ -97,7 +97,9 @@ public:
     /// of COMNo is 0.
     void SendCommand(const std::string& command);
     /// Writes a register through the confirmation memory: a value already confirmed is not sent.
-    void WriteRegister(Reg reg, std::string_view value);
+    /// `value` is in the register's unit (millimetres for the lengths). A value the register
+    /// cannot take ("1e400") is refused with a message: false, nothing sent.
+    bool WriteRegister(Reg reg, std::string_view value);
     /// The start command.
     void SendStart() { SendCommand("G0001"); }
     /// The cancel command, the single byte 0x18.
@@ -123,7 +125,8 @@ public:
     /// Writes the frame and waits for the output to drain (1500 polls of 10 ms); false, with a
     /// message, when it could not be sent.
     bool SendFrame(const Frame& frame);
-    /// BuildFrame for a register with its byte count, then SendFrame.
+    /// RegisterFrame (`value` in the register's unit: millimetres for the lengths), then
+    /// SendFrame. A value the register cannot take is refused with a message: false.
     bool WriteFrame(FrameReg reg, double value);
     /// The binary cutter send: wire diameter, Y back, roller speed and cutter speed of the first
     /// cutter row of the wire kind and size.
@@ -156,6 +159,9 @@ public:
     bool NeedsOpening() const { return !m_toggled || (m_portErrorShown && !m_port.isOpen()); }
     /// Clicking or keying the wire grid allows the closed-port message again.
     void ResetPortErrorShown() { m_portErrorShown = false; }
+    /// "ポートが開かれていません", shown once until the port is toggled or the wire grid is
+    /// clicked or keyed again; sends are abandoned from now on.
+    void ReportPortClosed();
 
     /// The longest text the receive handler keeps from earlier chunks to assemble a line.
     static constexpr std::size_t kMaxAssembled = 256;
@@ -166,7 +172,6 @@ private:
     void OnReceiveAscii();
     void OnReceiveBinary();
     bool WaitDrainForSend();
-    void ReportClosedPort();
     void Log(std::string_view text) { m_session.debugLog().Write(text); }
     bool Compare(Reg reg, int mode, std::string_view a, std::string_view b);
     const CutterRow* FindCutterRow(std::string_view wireKind, std::string_view wireSize) const;

@@ -104,7 +104,8 @@ bool ApplyPortProperties(const PortSelections& selections, Session& session, Ser
     }
     session.setProtocol(newProtocol);
 
-    if (!port.setSettings(BuildSettingsString(selections))) {
+    const std::string settings = BuildSettingsString(selections);
+    if (!port.setSettings(settings)) {
         messenger.Warn(port.errorText());
         return false;
     }
@@ -114,7 +115,9 @@ bool ApplyPortProperties(const PortSelections& selections, Session& session, Ser
     }
     if (port.isOpen())
         showPortState(true);
-    if (!UserStore::Write(port.settings(), port.commPort(), port.handshaking(), session.echo(),
+    // The store keeps the string as OK built it ("4800,N,8,1"); the port reports the same
+    // settings with the parity letter in lower case.
+    if (!UserStore::Write(settings, port.commPort(), port.handshaking(), session.echo(),
                           newProtocol == ProtocolKind::Binary ? "B" : "A")) {
         messenger.Warn("ポートの設定を保存できません。(" + UserStore::FilePath() + ")");
     }

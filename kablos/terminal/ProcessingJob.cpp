@@ -62,7 +62,7 @@ std::int32_t Saturated(double value) {
 
 std::string FirstStepType(std::string_view type) {
     if (!type.empty() && std::isdigit(static_cast<unsigned char>(type.front())))
-        return "M" + std::string(type.substr(1));
+        return "M";
     return std::string(type);
 }
 
@@ -124,9 +124,8 @@ int NextRowScroll(int row, int last, int top, int lastVisible) {
 void BookWire(IniData& ini, double length) {
     if (ini.ZanWLenFlg != 1)
         return;
-    const double millimetres = common::RoundHalfEven(length);
-    ini.ZanWLen = Saturated(static_cast<double>(ini.ZanWLen) - millimetres);
-    ini.CutWLen = Saturated(static_cast<double>(ini.CutWLen) + millimetres);
+    ini.ZanWLen = Saturated(common::RoundHalfEven(static_cast<double>(ini.ZanWLen) - length));
+    ini.CutWLen = Saturated(common::RoundHalfEven(static_cast<double>(ini.CutWLen) + length));
 }
 
 // --- the job ---
@@ -204,6 +203,16 @@ std::optional<ProcessingJob::Wire> ProcessingJob::CheckedWire(bool binary) {
     std::optional<Wire> wire = CurrentWire(binary);
     if (!wire || (binary && wire->length.empty()))
         return std::nullopt;
+    // A length no wire length register can take ("1e400") is refused before anything is sent,
+    // and before the remaining wire is compared with it.
+    const bool fits =
+        binary
+            ? RegisterFrame(FrameReg::WireLength, common::LeadingNumber(wire->length)).has_value()
+            : RegisterValueText(Reg::R1043, wire->length).has_value();
+    if (!fits) {
+        m_session.messenger().Warn(ValueOutOfRangeText(Reg::R1043, wire->length));
+        return std::nullopt;
+    }
     if (WireShortage(m_session.ini(), m_session.protocol(), common::LeadingNumber(wire->length))) {
         m_session.messenger().MsgBox(kShortage, MsgButtons::Ok, MsgIcon::Warning, m_view.Caption());
         m_shortage = true;
@@ -312,7 +321,6 @@ void ProcessingJob::WaitLoop() {
     JobState& job = m_link.job();
     job.waitState = 4;
     m_retries = 10;
-    const bool linkOn = common::LeadingNumber(m_session.ini().COMNo) != 0;
 
     auto start = [&] {
         job.statusText.clear();
@@ -329,6 +337,12 @@ void ProcessingJob::WaitLoop() {
     };
     auto check = [&] { return m_link.ConfirmationCheck(0); };
 
+    // Timer1 counts down only while the port is open: on a closed port (also with COMNo 0, the
+    // setting without a machine) nothing would ever end the wait.
+    if (!m_link.IsOpen()) {
+        m_link.ReportPortClosed();
+        return;
+    }
     while (job.waitState != 0) {
         m_pump.Wait(kWaitPass);
         const int countdown = m_session.countdown();
@@ -360,8 +374,10 @@ void ProcessingJob::WaitLoop() {
             m_view.EndProgram(1);
             return;
         }
-        if (linkOn && !m_link.IsOpen())
+        if (!m_link.IsOpen()) {
+            m_link.ReportPortClosed();
             job.waitState = 0;
+        }
     }
 }
 

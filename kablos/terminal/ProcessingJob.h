@@ -15,8 +15,21 @@
 //   job: the job would otherwise send the header texts as a wire.
 // - Each pass of the ASCII wait loop processes events for at most kWaitPass instead of spinning;
 //   the retries of a countdown second still run out within that second.
-// - The ASCII wait loop also ends when the port is closed (or closes) while the link is switched
-//   on (COMNo not 0): no countdown runs then and nothing could answer. The wire stays pending.
+// - The ASCII wait loop does not begin on a closed port and ends when the port closes, whatever
+//   COMNo says (COMNo 0, the setting of a PC without a machine, included): Timer1 counts down
+//   only while the port is open, so nothing else would end the wait and the menus would stay
+//   disabled. The wire stays pending and the operator sees "ポートが開かれていません" (once, as
+//   for a send on a closed port).
+// - The confirmation check compares cutter speed (0F11) and roller speed (0F01) as the decimal
+//   text they were written with against the machine's hexadecimal read-back, as the register
+//   writes and the receive handler do. Compared as hexadecimal on both sides, a speed of 10 or
+//   more ("W0F1115" against "R0F11000F") would never confirm and no job could start.
+// - One start per pass at countdown 0: a pass that has just offered the start (wait state 1)
+//   does not send "G0001" a second time in its every-pass offer; later passes at countdown 0
+//   offer it once each until the machine's echo ends the wait.
+// - A wire length no wire length register can take (not finite, beyond 32 bits in the ASCII
+//   protocol, beyond its three bytes in the binary one) refuses the job with
+//   "送信できない値です: 長さ(...)" before anything but the cancel has been sent.
 // - A send inside the ASCII wait loop whose output does not drain in time (the serial device
 //   timeout) shows the "通信異常" message with OK while COMNo is not 0, then the loop goes on.
 // - Timer3 never starts the machine again: the completion switches it off, so when it ticks no
@@ -86,7 +99,7 @@ public:
 // --- rules without a port ---
 
 /// The terminal type the first step of a job looks up: a type starting with a digit is looked
-/// up as "M".
+/// up as "M" ("1.25-4" as "M"), any other as it is.
 std::string FirstStepType(std::string_view type);
 
 /// The first row of `rows` whose TermType is a prefix of `type` (an empty one matches every type)
@@ -120,9 +133,10 @@ bool IsCompletionAnswer(const QByteArray& answer);
 /// `last`, the first visible row `top` and the last visible row `lastVisible`. Never negative.
 int NextRowScroll(int row, int last, int top, int lastVisible);
 
-/// Books a finished wire of `length` mm against the remaining wire while tracking is on:
-/// ZanWLen goes down and CutWLen up by the length rounded to a whole millimetre (halves to
-/// even; the counters stop at the ends of their 32-bit range).
+/// Books a finished wire of `length` mm against the remaining wire while tracking is on: the
+/// length is subtracted from ZanWLen and added to CutWLen, and each result is rounded to a whole
+/// millimetre, halves to even (ZanWLen 1001 and CutWLen 1 with 350.5 mm give 650 and 352; the
+/// counters stop at the ends of their 32-bit range).
 void BookWire(IniData& ini, double length);
 
 // --- the job ---

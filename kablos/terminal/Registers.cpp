@@ -73,22 +73,41 @@ std::string HexToDec(std::string_view text) {
     return buffer;
 }
 
-std::string HexValue(std::string_view text, double factor) {
-    double value = common::RoundHalfEven(common::LeadingNumber(text) * factor);
-    // Negative values are shown as the 32-bit two's complement, as the machine reads them.
-    auto bits = static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%X", bits);
-    return buffer;
+double MachineScale(Reg reg) {
+    return Info(reg).tenths ? kTenthsPerMillimetre : 1.0;
 }
 
-std::string RegisterValueText(Reg reg, std::string_view value) {
+std::optional<std::uint32_t> MachineBits(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double rounded = common::RoundHalfEven(value);
+    if (rounded < -2147483648.0 || rounded > 4294967295.0)
+        return std::nullopt;
+    // Negative values as the 32-bit two's complement, as the machine reads them.
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(rounded));
+}
+
+std::optional<std::string> HexValue(std::string_view text, double factor) {
+    std::optional<std::uint32_t> bits = MachineBits(common::LeadingNumber(text) * factor);
+    if (!bits)
+        return std::nullopt;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%X", *bits);
+    return std::string(buffer);
+}
+
+std::optional<std::string> RegisterValueText(Reg reg, std::string_view value) {
     const RegisterInfo& info = Info(reg);
     if (reg == Reg::R0F93)
         return "0";
     if (info.decimalText)
         return std::string(value);
-    return HexValue(value, info.tenths ? 10.0 : 1.0);
+    return HexValue(value, MachineScale(reg));
+}
+
+std::string ValueOutOfRangeText(Reg reg, std::string_view value) {
+    return "送信できない値です: " + std::string(Info(reg).logLabel) +
+           std::string(common::Trim(value)) + ")";
 }
 
 bool SameValue(int mode, std::string_view a, std::string_view b) {
@@ -143,18 +162,55 @@ std::string DebugForm(std::string_view command) {
     return std::string(command);
 }
 
-int FrameBytes(FrameReg reg) {
-    switch (reg) {
-        case FrameReg::WireLength:
-        case FrameReg::PieceCount:
-        case FrameReg::Counter:
-            return 3;
-        case FrameReg::RollerSpeed:
-        case FrameReg::CutterSpeed:
-            return 1;
-        default:
-            return 2;
+namespace {
+
+struct FrameRegInfo {
+    FrameReg reg;
+    Reg sameMeaning;
+    int bytes;
+};
+
+constexpr std::array<FrameRegInfo, 11> kFrameRegisters = {{
+    {FrameReg::FrontStrip, Reg::R1002, 2},
+    {FrameReg::FrontSemi, Reg::R1022, 2},
+    {FrameReg::WireLength, Reg::R1043, 3},
+    {FrameReg::RearSemi, Reg::R1072, 2},
+    {FrameReg::RearStrip, Reg::R1092, 2},
+    {FrameReg::WireDia, Reg::R0ED2, 2},
+    {FrameReg::YBack, Reg::R0BE2, 2},
+    {FrameReg::PieceCount, Reg::R0F63, 3},
+    {FrameReg::Counter, Reg::R0F93, 3},
+    {FrameReg::RollerSpeed, Reg::R0F01, 1},
+    {FrameReg::CutterSpeed, Reg::R0F11, 1},
+}};
+
+const FrameRegInfo& FrameInfo(FrameReg reg) {
+    for (const FrameRegInfo& info : kFrameRegisters) {
+        if (info.reg == reg)
+            return info;
     }
+    return kFrameRegisters[0];  // every FrameReg is in the table
+}
+
+}  // namespace
+
+int FrameBytes(FrameReg reg) {
+    return FrameInfo(reg).bytes;
+}
+
+Reg SameMeaning(FrameReg reg) {
+    return FrameInfo(reg).sameMeaning;
+}
+
+std::optional<Frame> RegisterFrame(FrameReg reg, double value) {
+    const FrameRegInfo& info = FrameInfo(reg);
+    const double machine = value * MachineScale(info.sameMeaning);
+    const double widest = std::ldexp(1.0, 8 * info.bytes) - 1;
+    if (!std::isfinite(machine) || common::RoundHalfEven(machine) < 0 ||
+        common::RoundHalfEven(machine) > widest) {
+        return std::nullopt;
+    }
+    return BuildFrame(static_cast<std::uint8_t>(reg), machine, info.bytes);
 }
 
 namespace {

@@ -5,6 +5,11 @@
 //   value; the confirmation memory RegisterCache remembers per register what was asked and what
 //   the machine confirmed.
 // - Binary protocol (C371A): 8-byte frames built by BuildFrame.
+//
+// Both protocols carry lengths (front and rear strip, front and rear half-strip, wire length) in
+// tenths of a millimetre and every other value as it is. The scale lives in MachineScale alone:
+// the ASCII value texts, the binary frames (job and cutter values alike) and the read-backs shown
+// to the operator all take it from there, so callers always speak millimetres.
 
 #include <array>
 #include <cstdint>
@@ -28,6 +33,16 @@ struct RegisterInfo {
 };
 
 const RegisterInfo& Info(Reg reg);
+
+/// Lengths travel as tenths of a millimetre.
+inline constexpr double kTenthsPerMillimetre = 10.0;
+/// What the machine value of `reg` is: the value in the register's unit times this (10 for the
+/// lengths, 1 for the others).
+double MachineScale(Reg reg);
+
+/// The 32-bit pattern the machine reads for `value` rounded half to even (negative values as
+/// two's complement); nothing when the value is not finite or lies outside -2^31 .. 2^32 - 1.
+std::optional<std::uint32_t> MachineBits(double value);
 /// The register named by four characters ("1002", "0F63"), if it is one.
 std::optional<Reg> RegisterNamed(std::string_view name);
 
@@ -42,11 +57,16 @@ inline constexpr std::array<Reg, kRegisterCount> kReadBackScanOrder = {
 std::string HexToDec(std::string_view text);
 
 /// Upper-case hexadecimal of the numeric value of `text` times `factor`, rounded half to even,
-/// without leading zeros ("12.5" times 10 gives "7D"; an empty text gives "0").
-std::string HexValue(std::string_view text, double factor);
+/// without leading zeros ("12.5" times 10 gives "7D"; an empty text gives "0"); nothing when the
+/// result does not fit 32 bits ("1e400").
+std::optional<std::string> HexValue(std::string_view text, double factor);
 
-/// The value text a register write sends for `value`.
-std::string RegisterValueText(Reg reg, std::string_view value);
+/// The value text a register write sends for `value` (millimetres for the lengths); nothing when
+/// the machine cannot take the value.
+std::optional<std::string> RegisterValueText(Reg reg, std::string_view value);
+
+/// The message for a value no register can take: "送信できない値です: 長さ(1e400)".
+std::string ValueOutOfRangeText(Reg reg, std::string_view value);
 
 /// Compares two commands by their values from the sixth character on, both hexadecimal. Equal
 /// texts are the same, except that in mode 0 two empty texts are not.
@@ -114,10 +134,17 @@ enum class FrameReg : std::uint8_t {
 
 /// How many value bytes a binary register uses.
 int FrameBytes(FrameReg reg);
+/// The ASCII register of the same meaning: its scale and its labels hold for both protocols.
+Reg SameMeaning(FrameReg reg);
 
-/// A "W" frame: register, the value rounded half to even in the low `bytes` bytes of bytes 2 to
-/// 5 (most significant first), the checksum and CR. Values beyond the bytes keep their low
-/// bytes; negative values are taken as 32-bit two's complement.
+/// The frame that writes `value` in the register's unit (millimetres for the lengths, sent as
+/// tenths; 1234.5 mm into register 3 is 57 03 00 00 30 39 C3 0D). Nothing when the machine value
+/// is negative, not finite or wider than the register's bytes.
+std::optional<Frame> RegisterFrame(FrameReg reg, double value);
+
+/// A "W" frame of raw machine value: register, the value rounded half to even in the low `bytes`
+/// bytes of bytes 2 to 5 (most significant first), the checksum and CR. Values beyond the bytes
+/// keep their low bytes; negative values are taken as 32-bit two's complement.
 Frame BuildFrame(std::uint8_t reg, double value, int bytes);
 /// The fixed frames "V", "P" and "S".
 Frame FixedFrame(char command);

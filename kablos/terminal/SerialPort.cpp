@@ -1,10 +1,12 @@
 #include "SerialPort.h"
 
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 
 #include <QMetaType>
+#include <cctype>
 
 #include "UserStore.h"
 #include "common/text.h"
@@ -49,6 +51,72 @@ std::string CommEventText(CommEvent event) {
     }
     return "未定義のエラーまたはイベントが発生しました。";
 }
+
+std::vector<CommEvent> LineEvents(const LineState& before, const LineState& after) {
+    std::vector<CommEvent> events;
+    const bool counted = before.counters && after.counters;
+    const bool lines = before.modemLines && after.modemLines;
+    auto changed = [&](int LineState::*count, bool LineState::*line) {
+        if (counted)
+            return after.*count != before.*count;
+        return lines && after.*line != before.*line;
+    };
+    if (changed(&LineState::ctsCount, &LineState::cts))
+        events.push_back(CommEvent::CtsChange);
+    if (changed(&LineState::dsrCount, &LineState::dsr))
+        events.push_back(CommEvent::DsrChange);
+    if (changed(&LineState::cdCount, &LineState::cd))
+        events.push_back(CommEvent::CdChange);
+    if (counted ? after.ringCount != before.ringCount : lines && after.ring && !before.ring)
+        events.push_back(CommEvent::Ring);
+    if (counted) {
+        const std::pair<int LineState::*, CommEvent> errors[] = {
+            {&LineState::breakCount, CommEvent::Break},
+            {&LineState::frameCount, CommEvent::FrameError},
+            {&LineState::overrunCount, CommEvent::Overrun},
+            {&LineState::rxOverCount, CommEvent::RxOver},
+            {&LineState::parityCount, CommEvent::RxParity},
+        };
+        for (const auto& [count, event] : errors) {
+            if (after.*count != before.*count)
+                events.push_back(event);
+        }
+    }
+    return events;
+}
+
+namespace {
+
+// Reads the line of an open terminal device: the pin-out signals and the driver's counters,
+// each where the device has them. Read directly rather than through QSerialPort, which reports
+// a device without modem lines as an error at every poll.
+LineState ReadLineState(int fd) {
+    LineState state;
+    int bits = 0;
+    if (ioctl(fd, TIOCMGET, &bits) == 0) {
+        state.modemLines = true;
+        state.cts = (bits & TIOCM_CTS) != 0;
+        state.dsr = (bits & TIOCM_DSR) != 0;
+        state.cd = (bits & TIOCM_CD) != 0;
+        state.ring = (bits & TIOCM_RI) != 0;
+    }
+    serial_icounter_struct counts{};
+    if (ioctl(fd, TIOCGICOUNT, &counts) == 0) {
+        state.counters = true;
+        state.ctsCount = counts.cts;
+        state.dsrCount = counts.dsr;
+        state.ringCount = counts.rng;
+        state.cdCount = counts.dcd;
+        state.frameCount = counts.frame;
+        state.overrunCount = counts.overrun;
+        state.parityCount = counts.parity;
+        state.breakCount = counts.brk;
+        state.rxOverCount = counts.buf_overrun;
+    }
+    return state;
+}
+
+}  // namespace
 
 std::optional<LineSettings> ParseLineSettings(const std::string& settings) {
     std::vector<std::string_view> parts = common::Split(settings, ',');
@@ -116,6 +184,23 @@ SerialPort::SerialPort(QObject* parent) : QObject(parent) {
     qRegisterMetaType<kablos::CommEvent>();
     connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::received);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPort::handleError);
+    m_linePoll.setInterval(kLinePollMs);
+    connect(&m_linePoll, &QTimer::timeout, this, &SerialPort::pollLine);
+}
+
+void SerialPort::pollLine() {
+    if (!isOpen()) {
+        m_linePoll.stop();
+        return;
+    }
+    const LineState now = ReadLineState(static_cast<int>(m_port.handle()));
+    const LineState before = m_line;
+    m_line = now;
+    for (CommEvent event : LineEvents(before, now)) {
+        emit commEvent(event);
+        if (!isOpen())  // a handler hung up
+            return;
+    }
 }
 
 SerialPort::~SerialPort() = default;
@@ -153,7 +238,18 @@ bool SerialPort::setSettings(const std::string& settings) {
              ">");
         return false;
     }
-    m_settings = settings;
+    // The port reports its settings with the parity letter in lower case ("9600,n,8,1"),
+    // whichever case it was given in; the port settings dialog reads the letter that way.
+    std::vector<std::string_view> parts = common::Split(settings, ',');
+    m_settings.clear();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        std::string part(parts[i]);
+        if (i == 1) {
+            for (char& c : part)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        m_settings += (i == 0 ? "" : ",") + part;
+    }
     return true;
 }
 
@@ -199,8 +295,14 @@ bool SerialPort::open() {
     m_port.setFlowControl(m_handshaking == 1   ? QSerialPort::SoftwareControl
                           : m_handshaking >= 2 ? QSerialPort::HardwareControl
                                                : QSerialPort::NoFlowControl);
-    if (m_port.open(QIODevice::ReadWrite))
+    if (m_port.open(QIODevice::ReadWrite)) {
+        // The serial events other than a receive: read the line from now on, when the device
+        // has anything to read.
+        m_line = ReadLineState(static_cast<int>(m_port.handle()));
+        if (m_line.modemLines || m_line.counters)
+            m_linePoll.start();
         return true;
+    }
 
     const std::string port = "COM" + std::to_string(m_commPort) + " (" + path + ")";
     switch (m_port.error()) {
@@ -219,6 +321,7 @@ bool SerialPort::open() {
 }
 
 bool SerialPort::close() {
+    m_linePoll.stop();
     if (isOpen())
         m_port.close();
     return true;
@@ -298,6 +401,7 @@ void SerialPort::handleError(QSerialPort::SerialPortError error) {
             // a port in that state only fails again, so close it and say so.
             fail(m_port.errorString().toStdString());
             m_port.clearError();
+            m_linePoll.stop();
             m_port.close();
             emit closedByFailure();
             emit commEvent(CommEvent::FrameError);

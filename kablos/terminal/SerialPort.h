@@ -7,8 +7,11 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kablos {
 
@@ -40,6 +43,24 @@ inline bool IsCommError(CommEvent event) {
     return static_cast<int>(event) >= 1001;
 }
 
+/// What the port can tell about its line at one moment. The modem lines come from the pin-out
+/// signals, where the device has them; the counters from the driver's event counters, where
+/// the driver keeps them (on-board UARTs and several USB adapters; pseudo-terminals have
+/// neither).
+struct LineState {
+    bool modemLines = false;  ///< the four lines below were read
+    bool cts = false, dsr = false, cd = false, ring = false;
+    bool counters = false;  ///< the counts below were read
+    int ctsCount = 0, dsrCount = 0, ringCount = 0, cdCount = 0;
+    int frameCount = 0, overrunCount = 0, parityCount = 0, breakCount = 0, rxOverCount = 0;
+};
+
+/// The serial events between two readings of the line, in event-number order, each kind at most
+/// once: line changes from the counters when both readings have them (they also catch changes
+/// shorter than the poll), else from the modem lines (a ring when the ring line comes on);
+/// break, framing, overrun, receive-buffer overflow and parity errors from the counters only.
+std::vector<CommEvent> LineEvents(const LineState& before, const LineState& after);
+
 /// The parts of a settings string "9600,N,8,1"; nothing when it is malformed.
 struct LineSettings {
     qint32 baudRate = 9600;
@@ -61,6 +82,8 @@ public:
     /// The device the port number stands for.
     std::string device() const;
 
+    /// The settings string as the port reports it: the parity letter in lower case
+    /// ("4800,n,8,1"), whatever case it was given in.
     const std::string& settings() const { return m_settings; }
     /// Takes a settings string; refused when malformed or when the open port rejects it.
     [[nodiscard]] bool setSettings(const std::string& settings);
@@ -92,6 +115,11 @@ public:
     /// The last failure in the system's words.
     const std::string& errorText() const { return m_errorText; }
 
+    /// How often the open port reads its line for the serial events (LineEvents).
+    static constexpr int kLinePollMs = 50;
+    /// True while the open port reads its line: it has modem lines or counters to read.
+    bool watchesLine() const { return m_linePoll.isActive(); }
+
 signals:
     /// At least one byte has arrived.
     void received();
@@ -103,10 +131,13 @@ signals:
 private:
     void fail(const std::string& text);
     void handleError(QSerialPort::SerialPortError error);
+    void pollLine();
 
     QSerialPort m_port;
+    QTimer m_linePoll;
+    LineState m_line;
     int m_commPort = 1;
-    std::string m_settings = "4800,N,8,1";
+    std::string m_settings = "4800,n,8,1";
     int m_handshaking = 0;
     std::string m_errorText;
 };

@@ -104,7 +104,9 @@ IniParseResult ParseIniText(std::string_view text, IniData& data,
             current.EnvName = Field(fields, 1);
             current.CutCnt = CutCntFrom(fields);
             current.WtkFlag = WtkFlagFrom(fields);
-            if (current.EnvName.empty() && onNameless)
+            // Only a line without field 1 is nameless; "//StripEnv" + tab + "" names an
+            // environment with the empty name.
+            if (fields.size() < 2 && onNameless)
                 onNameless();
             continue;
         }

@@ -90,8 +90,8 @@ struct IniParseResult {
 
 /// Parses UTF-8 settings text into `data`. The tables are rebuilt from scratch; a header or
 /// environment value that the text does not name keeps its value in `data`. `onNameless` is
-/// called for each strip environment without a name. On failure `data` holds what was read up
-/// to the failing line.
+/// called for each "//StripEnv" line without field 1 (an empty field 1 is an empty name and
+/// reports nothing). On failure `data` holds what was read up to the failing line.
 IniParseResult ParseIniText(std::string_view text, IniData& data,
                             const std::function<void()>& onNameless);
 

@@ -14,11 +14,20 @@ QSettings Store() {
                      QString::fromUtf8(kApplication));
 }
 
+// A value as the text the user wrote. An unquoted value with commas, such as a hand-written
+// Settings=9600,n,8,1, comes out of the store as a list: it is read whole again.
+QString TextValue(const QSettings& store, const QString& key) {
+    const QVariant value = store.value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
 std::optional<int> IntValue(const QSettings& store, const char* key) {
     if (!store.contains(key))
         return std::nullopt;
     bool ok = false;
-    int value = store.value(key).toString().trimmed().toInt(&ok);
+    int value = TextValue(store, key).trimmed().toInt(&ok);
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
@@ -29,19 +38,19 @@ UserProperties UserStore::Read() {
     store.beginGroup(kSection);
     UserProperties properties;
     if (store.contains("Settings")) {
-        properties.Settings = store.value("Settings").toString().toStdString();
+        properties.Settings = TextValue(store, "Settings").toStdString();
     }
     properties.CommPort = IntValue(store, "CommPort");
     properties.Handshaking = IntValue(store, "Handshaking");
     if (store.contains("Echo")) {
-        QString echo = store.value("Echo").toString().trimmed();
+        QString echo = TextValue(store, "Echo").trimmed();
         if (echo.compare("True", Qt::CaseInsensitive) == 0 || echo == "1" || echo == "-1") {
             properties.Echo = true;
         } else if (echo.compare("False", Qt::CaseInsensitive) == 0 || echo == "0") {
             properties.Echo = false;
         }
     }
-    properties.MType = store.value("MType").toString().toStdString();
+    properties.MType = TextValue(store, "MType").toStdString();
     return properties;
 }
 
@@ -61,7 +70,7 @@ bool UserStore::Write(const std::string& settings, int commPort, int handshaking
 
 std::string UserStore::PortDevice(int number) {
     QSettings store = Store();
-    QString device = store.value(QStringLiteral("Ports/%1").arg(number)).toString().trimmed();
+    QString device = TextValue(store, QStringLiteral("Ports/%1").arg(number)).trimmed();
     if (!device.isEmpty())
         return device.toStdString();
     return "/dev/ttyS" + std::to_string(number - 1);

@@ -326,6 +326,11 @@ void frmTerminal::AppendTerminal(const std::string& text) {
 
 void frmTerminal::SetWireGridShown(bool shown) {
     m_Grid1->setVisible(shown && m_wireView);
+    // Shown again after a port toggle: the cursor goes to the first wire, column 1 ("長さ").
+    if (shown && m_wireModel.rowCount() > 0 && m_wireModel.columnCount() > 1) {
+        m_Grid1->selectionModel()->setCurrentIndex(m_wireModel.index(0, 1),
+                                                   QItemSelectionModel::ClearAndSelect);
+    }
 }
 
 void frmTerminal::Beep() {
@@ -388,19 +393,30 @@ void frmTerminal::OpenCastingFile(const std::filesystem::path& path) {
     if (m_session.settings().WriteIniFile())
         messenger.Warn(texts::IniWriteError(m_session.settings().userFolder()));
 
+    // The file is read aside: a read that fails part-way shows its message and leaves the
+    // screen, the open set and its done marks as they were.
+    CastingData read;
     std::string why;
-    if (!ReadCastingData(path, m_casting, messenger, &why)) {
+    if (!ReadCastingData(path, read, messenger, &why)) {
         m_session.debugLog().Write(why);
-    }
-    m_currentSet = -1;
-    if (m_casting.sets.empty()) {
-        messenger.Warn("キャスティングデータがありません。(" + path.string() + ")");
         return;
     }
+    m_casting = std::move(read);
+    // The open set belonged to the previous file: its wires can no longer be started.
+    m_currentSet = -1;
+    m_procEndFlg.clear();
+    m_wireRowIndex.clear();
+    m_wireModel.setGrid(TextGrid{});
+    m_highlighted = -1;
+    setWindowTitle(Q(WindowCaption(m_session.runMode())));
     m_BanList->clear();
     for (const std::string& panel : PanelList(m_casting))
         m_BanList->addItem(Q(panel));
-    m_BanList->setCurrentRow(0);
+    if (m_casting.sets.empty()) {
+        messenger.Warn("キャスティングデータがありません。(" + path.string() + ")");
+    } else {
+        m_BanList->setCurrentRow(0);
+    }
     FillDataSetGrid();
 }
 

@@ -55,13 +55,13 @@ TEST_F(LinkTest, TogglingOpensAndClosesThePort) {
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, "スタート");
     EXPECT_EQ(messenger.shown[0].caption, "通信ポートを開く");
-    EXPECT_EQ(view.portStates, (std::vector<std::string>{"closed 4800,N,8,1"}));
+    EXPECT_EQ(view.portStates, (std::vector<std::string>{"closed 4800,n,8,1"}));
     EXPECT_EQ(view.gridShown, (std::vector<bool>{false, true}));
     EXPECT_TRUE(link->registers()[Reg::R1002].requested.empty());
 
     link->TogglePort();
     EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(view.portStates.back(), "open 4800,N,8,1");
+    EXPECT_EQ(view.portStates.back(), "open 4800,n,8,1");
 }
 
 TEST_F(LinkTest, APortThatCannotOpenSaysWhy) {
@@ -73,7 +73,7 @@ TEST_F(LinkTest, APortThatCannotOpenSaysWhy) {
     EXPECT_EQ(messenger.shown[0].text,
               "COM1 (" + (home.root() / "no-such-tty").string() + ") が見つかりません。");
     EXPECT_EQ(messenger.shown[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(view.portStates, (std::vector<std::string>{"closed 4800,N,8,1"}));
+    EXPECT_EQ(view.portStates, (std::vector<std::string>{"closed 4800,n,8,1"}));
 }
 
 TEST_F(LinkTest, ASecondProgramCannotOpenTheSamePort) {
@@ -119,6 +119,65 @@ TEST_F(LinkTest, ACommandGoesOutInTwoPartsWithAPause) {
     EXPECT_TRUE(link->job().startSent);
 }
 
+TEST_F(LinkTest, TheWorkedCommandsGoOutByteForByte) {
+    PtyPeer machine;
+    Connect(machine.path());
+    std::string seen;
+    std::string beforePause;
+    pump.onRound = [&](int round) {
+        seen += machine.Read();
+        if (round == 5)
+            beforePause = seen;
+    };
+    // W1002 with 12.5 mm: 18 20 20 20 57, a short pause, then 20 20 20, the characters 10027D,
+    // thirteen 20 bytes, 0D 0A.
+    EXPECT_TRUE(link->WriteRegister(Reg::R1002, "12.5"));
+    seen += machine.Read();
+    EXPECT_EQ(beforePause, "\x18\x20\x20\x20\x57");
+    EXPECT_EQ(seen,
+              "\x18\x20\x20\x20\x57\x20\x20\x20"
+              "10027D"
+              "\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x0D\x0A");
+
+    // The CAN command: 18 20 20 20 18, the pause, then three blanks, thirteen blanks, CR LF.
+    seen.clear();
+    pump.rounds = 0;
+    link->SendCancel();
+    seen += machine.Read();
+    EXPECT_EQ(beforePause, "\x18\x20\x20\x20\x18");
+    EXPECT_EQ(seen,
+              "\x18\x20\x20\x20\x18\x20\x20\x20"
+              "\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x20\x0D\x0A");
+
+    // A read-back R10020064 after the request W100264 confirms the register although the texts
+    // differ in leading zeros: writing the same value again sends nothing.
+    seen.clear();
+    EXPECT_TRUE(link->WriteRegister(Reg::R1002, "10"));
+    seen += machine.Read();
+    EXPECT_EQ(seen, Wire("W100264"));
+    machine.Send("R10020064\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return link->registers()[Reg::R1002].confirmed == "R10020064"; }));
+    seen.clear();
+    EXPECT_TRUE(link->WriteRegister(Reg::R1002, "10.0"));
+    WaitUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(seen + machine.Read(), "");
+}
+
+TEST_F(LinkTest, AValueNoRegisterCanTakeIsRefusedWithAMessage) {
+    MachineSim machine;
+    Connect(machine.path());
+    EXPECT_FALSE(link->WriteRegister(Reg::R1043, "1e400"));
+    EXPECT_FALSE(link->WriteRegister(Reg::R1002, "-1e300"));
+    ASSERT_EQ(messenger.shown.size(), 2u);
+    EXPECT_EQ(messenger.shown[0].text, "送信できない値です: 長さ(1e400)");
+    EXPECT_EQ(messenger.shown[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(messenger.shown[1].text, "送信できない値です: 先端(-1e300)");
+    EXPECT_TRUE(link->registers()[Reg::R1043].requested.empty());
+    link->SendCancel();
+    ASSERT_TRUE(machine.WaitReceived(Wire("\x18").size()));
+    EXPECT_EQ(machine.received(), Wire("\x18"));  // nothing went out before the cancel
+}
+
 TEST_F(LinkTest, RegisterValuesAndTheCancelCommandByteForByte) {
     MachineSim machine;
     Connect(machine.path());
@@ -132,6 +191,10 @@ TEST_F(LinkTest, RegisterValuesAndTheCancelCommandByteForByte) {
                                  std::string(13, ' ') + "\r\n";
     ASSERT_TRUE(machine.WaitReceived(expected.size()));
     EXPECT_EQ(machine.received(), expected);
+    // The machine took the lengths in tenths and logs them in millimetres.
+    EXPECT_EQ(machine.log(),
+              (std::vector<std::string>{"W1002 front strip 6 mm", "W1092 rear strip 12.2 mm",
+                                        "W1043 wire length 0 mm", "W0F63 piece count 2", "CAN"}));
 }
 
 TEST_F(LinkTest, AConfirmedValueIsNotSentAgain) {
@@ -225,7 +288,7 @@ TEST_F(LinkTest, ALineThatDisappearsMidSendIsReportedAndShownClosed) {
     ASSERT_TRUE(WaitUntil([&] { return !port.isOpen(); }));
     EXPECT_FALSE(messenger.shown.empty());
     ASSERT_FALSE(view.portStates.empty());
-    EXPECT_EQ(view.portStates.back(), "closed 4800,N,8,1");
+    EXPECT_EQ(view.portStates.back(), "closed 4800,n,8,1");
 }
 
 TEST_F(LinkTest, AMachineThatHangsUpMidJobLeavesThePortShownClosed) {
@@ -237,7 +300,7 @@ TEST_F(LinkTest, AMachineThatHangsUpMidJobLeavesThePortShownClosed) {
     ASSERT_TRUE(WaitUntil([&] { return !port.isOpen(); }));
     link->WriteRegister(Reg::R1043, "100");  // the port is closed: said once, nothing sent
     ASSERT_FALSE(view.portStates.empty());
-    EXPECT_EQ(view.portStates.back(), "closed 4800,N,8,1");
+    EXPECT_EQ(view.portStates.back(), "closed 4800,n,8,1");
     EXPECT_FALSE(messenger.shown.empty());
     EXPECT_EQ(machine.received(), Wire("W10023C") + Wire("W10923C"));
 }
@@ -267,7 +330,7 @@ TEST_F(LinkTest, TheDebugLogShowsCommandsReadably) {
 TEST_F(LinkTest, BinaryFramesAndTheCompletionAnswer) {
     MachineSim machine({"--protocol", "binary"});
     Connect(machine.path(), ProtocolKind::Binary);
-    EXPECT_TRUE(link->WriteFrame(FrameReg::WireLength, 1234.5 * 10));
+    EXPECT_TRUE(link->WriteFrame(FrameReg::WireLength, 1234.5));
     EXPECT_TRUE(link->SendFrame(FixedFrame('V')));
     EXPECT_TRUE(link->SendFrame(FixedFrame('P')));
     const std::string expected(
@@ -279,6 +342,8 @@ TEST_F(LinkTest, BinaryFramesAndTheCompletionAnswer) {
     EXPECT_EQ(machine.received(), expected);
     ASSERT_TRUE(WaitUntil([&] { return link->job().answerArrived; }));
     EXPECT_EQ(link->job().answerBytes, QByteArray("\x52\x09\x01\x00\x0D", 5));
+    EXPECT_EQ(machine.log(),
+              (std::vector<std::string>{"W 03 wire length 1234.5 mm", "V", "P start"}));
 }
 
 TEST_F(LinkTest, BinaryAnswersArriveInPieces) {
@@ -328,6 +393,10 @@ TEST_F(LinkTest, CutterValuesGoOutForTheMatchingRow) {
     ASSERT_TRUE(machine.WaitReceived(expected.size()));
     WaitUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(machine.received(), expected);
+    // The cutter values are not lengths: the machine takes them as they are.
+    EXPECT_EQ(machine.log(),
+              (std::vector<std::string>{"W 06 wire diameter 3", "W 07 Y back 0",
+                                        "W 0E roller speed 5", "W 10 cutter speed 5"}));
 }
 
 TEST_F(LinkTest, AsciiCutterWriteSendsTheRowTwiceOverWhereItMust) {
@@ -380,6 +449,56 @@ TEST_F(LinkTest, ShutdownHangsUpInTheProtocolInUse) {
     EXPECT_EQ(session.Shutdown(link.get()), ShutdownOutcome::Done);
     ASSERT_TRUE(binary.WaitReceived(8));
     EXPECT_EQ(binary.received(), std::string("\x53\x00\x00\x00\x00\x00\xD3\x0D", 8));
+}
+
+TEST(LineEvents, WhatTheLineTellsBetweenTwoReadings) {
+    LineState lines;
+    lines.modemLines = true;
+    auto with = [](LineState state, auto&& change) {
+        change(state);
+        return state;
+    };
+    using E = std::vector<CommEvent>;
+    // Modem lines only (no counters): changes of CTS, DSR and CD; a ring when RI comes on.
+    EXPECT_EQ(LineEvents(lines, lines), E{});
+    EXPECT_EQ(LineEvents(lines, with(lines, [](LineState& s) { s.cts = s.cd = true; })),
+              (E{CommEvent::CtsChange, CommEvent::CdChange}));
+    EXPECT_EQ(LineEvents(lines, with(lines, [](LineState& s) { s.dsr = true; })),
+              E{CommEvent::DsrChange});
+    const LineState ringing = with(lines, [](LineState& s) { s.ring = true; });
+    EXPECT_EQ(LineEvents(lines, ringing), E{CommEvent::Ring});
+    EXPECT_EQ(LineEvents(ringing, lines), E{});
+    EXPECT_EQ(LineEvents(LineState{}, ringing), E{});  // nothing to compare with
+
+    // With the driver's counters: every kind that counted, once, also a pulse the lines no
+    // longer show, and the errors.
+    LineState counted = lines;
+    counted.counters = true;
+    const LineState later = with(counted, [](LineState& s) {
+        s.ctsCount = 2;
+        s.ringCount = 1;
+        s.breakCount = 1;
+        s.frameCount = 3;
+        s.overrunCount = 1;
+        s.rxOverCount = 1;
+        s.parityCount = 5;
+    });
+    EXPECT_EQ(LineEvents(counted, later),
+              (E{CommEvent::CtsChange, CommEvent::Ring, CommEvent::Break, CommEvent::FrameError,
+                 CommEvent::Overrun, CommEvent::RxOver, CommEvent::RxParity}));
+    for (CommEvent event : LineEvents(counted, later))
+        EXPECT_FALSE(CommEventText(event).empty());
+}
+
+TEST_F(LinkTest, APseudoTerminalHasNoLineToWatch) {
+    // No modem lines and no counters: the port does not poll, and no event is made up.
+    PtyPeer machine;
+    Connect(machine.path());
+    EXPECT_FALSE(port.watchesLine());
+    machine.Send("x");
+    WaitUntil([] { return false; }, std::chrono::milliseconds(3 * SerialPort::kLinePollMs));
+    EXPECT_TRUE(view.status.empty());
+    EXPECT_TRUE(messenger.shown.empty());
 }
 
 TEST(ShowData, KeepsTheTerminalBoxTidy) {

@@ -71,14 +71,24 @@ protected:
     std::vector<bool> shownStates;
 };
 
+TEST_F(PortPropertiesTest, ThePortReportsTheParityLetterInLowerCase) {
+    EXPECT_EQ(port.settings(), "4800,n,8,1");
+    for (const char* given : {"9600,E,7,1.5", "9600,e,7,1.5"}) {
+        ASSERT_TRUE(port.setSettings(given));
+        EXPECT_EQ(port.settings(), "9600,e,7,1.5") << given;
+    }
+}
+
 TEST_F(PortPropertiesTest, OkWithoutChangesKeepsTheValues) {
-    ASSERT_TRUE(port.setSettings("4800,n,8,1"));
+    // The settings as the program gives them ("4800,N,8,1"): the dialog still finds the parity.
+    ASSERT_TRUE(port.setSettings("4800,N,8,1"));
     PortSelections s = LoadPropertySettings(port.settings(), port.commPort(), port.handshaking(),
                                             session.echo(), session.protocol());
+    EXPECT_EQ(s.parity, 2);  // None
     s.echo = true;
     ASSERT_TRUE(Apply(s));
     EXPECT_TRUE(messenger.shown.empty());
-    EXPECT_EQ(port.settings(), "4800,N,8,1");
+    EXPECT_EQ(port.settings(), "4800,n,8,1");
     UserProperties stored = UserStore::Read();
     EXPECT_EQ(stored.Settings, "4800,N,8,1");
     EXPECT_EQ(stored.CommPort, 1);
@@ -90,13 +100,31 @@ TEST_F(PortPropertiesTest, OkWithoutChangesKeepsTheValues) {
 }
 
 TEST_F(PortPropertiesTest, ARefusedSettingsStringKeepsTheDialogOpenAndStoresNothing) {
-    ASSERT_TRUE(port.setSettings("4800,N,8,1"));
-    PortSelections s = LoadPropertySettings(port.settings(), 1, 0, false, ProtocolKind::Ascii);
+    // A settings string with an upper-case parity letter selects no parity.
+    PortSelections s = LoadPropertySettings("4800,N,8,1", 1, 0, false, ProtocolKind::Ascii);
     EXPECT_FALSE(Apply(s));  // no parity selected: "4800,,8,1"
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, "通信設定が正しくありません。(4800,,8,1)");
     EXPECT_EQ(messenger.shown[0].icon, MsgIcon::Warning);
     EXPECT_FALSE(std::filesystem::exists(UserStore::FilePath()));
+}
+
+TEST_F(PortPropertiesTest, HandWrittenValuesWithCommasAreReadWhole) {
+    // As a user edits the per-user file: no quotes around a value with commas.
+    std::filesystem::create_directories(std::filesystem::path(UserStore::FilePath()).parent_path());
+    WriteBytes(UserStore::FilePath(),
+               "[Properties]\nSettings=9600,n,8,1\nCommPort=2\nMType=B\n\n[Ports]\n"
+               "2=/tmp/a,b\n");
+    UserProperties stored = UserStore::Read();
+    EXPECT_EQ(stored.Settings, "9600,n,8,1");
+    EXPECT_EQ(stored.CommPort, 2);
+    EXPECT_EQ(stored.MType, "B");
+    EXPECT_EQ(UserStore::PortDevice(2), "/tmp/a,b");
+
+    RecordingMessenger again;
+    Session next(again, UserDataPath, home.programFolder());
+    ASSERT_TRUE(next.Start("", stored));
+    EXPECT_EQ(next.port().Settings, "9600,n,8,1");
 }
 
 TEST_F(PortPropertiesTest, TheBinaryProtocolIsKeptForTheNextStart) {

@@ -21,10 +21,13 @@ using namespace kablos::test;
 // Rules without a port.
 
 TEST(JobRules, TheFirstStepLooksUpALeadingDigitAsM) {
-    EXPECT_EQ(FirstStepType("1.25-4"), "M.25-4");
-    EXPECT_EQ(FirstStepType("2-4"), "M-4");
+    EXPECT_EQ(FirstStepType("1.25-4"), "M");
+    EXPECT_EQ(FirstStepType("2-4"), "M");
     EXPECT_EQ(FirstStepType("R2-4"), "R2-4");
     EXPECT_EQ(FirstStepType(""), "");
+    // "M" itself is looked up, not "M" and the rest: a row for "M-" does not match 2-4 there.
+    const std::vector<StripRow> rows = {{"M-", "0", "10", "5", "1"}, {"M", "0", "10", "7", "2"}};
+    EXPECT_EQ(FindStripRow(rows, FirstStepType("2-4"), 1.25), &rows[1]);
 }
 
 TEST(JobRules, DefaultStripLengthsBySize) {
@@ -69,17 +72,20 @@ TEST(JobRules, PieceCountsAndBooking) {
     EXPECT_EQ(PieceCount("2.5"), 2);  // halves to even
     EXPECT_EQ(PieceCount(""), 1);
 
+    // The length is subtracted and added as it is; each result is rounded, halves to even.
     IniData ini;
     ini.ZanWLenFlg = 1;
-    ini.ZanWLen = 1000;
-    ini.CutWLen = 10;
-    BookWire(ini, 350.5);  // 350
-    BookWire(ini, 1.5);    // 2
-    EXPECT_EQ(ini.ZanWLen, 648);
-    EXPECT_EQ(ini.CutWLen, 362);
+    ini.ZanWLen = 1001;
+    ini.CutWLen = 1;
+    BookWire(ini, 350.5);  // 650.5 and 351.5
+    EXPECT_EQ(ini.ZanWLen, 650);
+    EXPECT_EQ(ini.CutWLen, 352);
+    BookWire(ini, 0.4);  // 649.6 and 352.4
+    EXPECT_EQ(ini.ZanWLen, 650);
+    EXPECT_EQ(ini.CutWLen, 352);
     ini.ZanWLenFlg = 0;
     BookWire(ini, 100);
-    EXPECT_EQ(ini.ZanWLen, 648);
+    EXPECT_EQ(ini.ZanWLen, 650);
 }
 
 TEST(JobRules, CompletionAnswers) {
@@ -113,6 +119,8 @@ public:
         Hook();
     }
     void Wait(std::chrono::milliseconds duration) override {
+        if (duration == kPass && onPass)
+            onPass();
         if (duration == kPass && session != nullptr && ++passes % passesPerSecond == 0)
             session->TickCountdown();
         ++m_depth;
@@ -130,6 +138,8 @@ public:
     bool fastWaits = false;
     /// Runs after every round that is not inside another (a receive handler's wait).
     std::function<void()> afterRound;
+    /// Runs as each pass of the ASCII wait loop begins.
+    std::function<void()> onPass;
 
 private:
     void Hook() {
@@ -201,10 +211,14 @@ protected:
             bytes.append(reinterpret_cast<const char*>(frame.data()), frame.size());
         return bytes;
     }
-    static Frame W(FrameReg reg, double value) {
-        return BuildFrame(static_cast<std::uint8_t>(reg), value, FrameBytes(reg));
+    // A register frame of the machine value: tenths of a millimetre for the lengths.
+    static Frame W(FrameReg reg, double machineValue) {
+        return BuildFrame(static_cast<std::uint8_t>(reg), machineValue, FrameBytes(reg));
     }
 
+    // A job that never returns fails the test instead of blocking the run.
+    Deadline deadline{std::chrono::seconds(60),
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name()};
     TempHome home;
     RecordingMessenger messenger;
     Session session{messenger, UserDataPath, home.programFolder()};
@@ -224,13 +238,19 @@ TEST_F(JobTest, ABinaryWireByteForByte) {
     job->Start();
     // The first step finds the "M" row for both ends (7.5); the strip set looks the types up as
     // they are, finds none and writes the default 6.0 for size 1.25, with half-strips 0.
-    const std::string expected = Frames(
-        {FixedFrame('S'), W(FrameReg::FrontStrip, 7.5), W(FrameReg::RearStrip, 7.5),
-         W(FrameReg::WireLength, 1234.5), W(FrameReg::PieceCount, 3), W(FrameReg::Counter, 0),
-         W(FrameReg::FrontStrip, 6.0), W(FrameReg::FrontSemi, 0), W(FrameReg::RearStrip, 6.0),
-         W(FrameReg::RearSemi, 0), FixedFrame('V'), FixedFrame('P')});
+    const std::string expected =
+        Frames({FixedFrame('S'), W(FrameReg::FrontStrip, 75), W(FrameReg::RearStrip, 75),
+                W(FrameReg::WireLength, 12345), W(FrameReg::PieceCount, 3), W(FrameReg::Counter, 0),
+                W(FrameReg::FrontStrip, 60), W(FrameReg::FrontSemi, 0), W(FrameReg::RearStrip, 60),
+                W(FrameReg::RearSemi, 0), FixedFrame('V'), FixedFrame('P')});
     ASSERT_TRUE(machine.WaitReceived(expected.size()));
     EXPECT_EQ(machine.received(), expected);
+    EXPECT_EQ(machine.log(),
+              (std::vector<std::string>{"S", "W 01 front strip 7.5 mm", "W 05 rear strip 7.5 mm",
+                                        "W 03 wire length 1234.5 mm", "W 08 piece count 3",
+                                        "W 09 counter 0", "W 01 front strip 6 mm",
+                                        "W 02 front half-strip 0 mm", "W 05 rear strip 6 mm",
+                                        "W 04 rear half-strip 0 mm", "V", "P start"}));
     EXPECT_TRUE(sheet.done(0));
     EXPECT_EQ(sheet.CurrentWireRow(), 1);
     ASSERT_TRUE(sheet.selection());
@@ -248,9 +268,9 @@ TEST_F(JobTest, ABinaryWireByteForByte) {
     const std::size_t before = machine.received().size();
     job->Start();
     const std::string second = Frames(
-        {FixedFrame('S'), W(FrameReg::WireLength, 800), W(FrameReg::PieceCount, 3),
-         W(FrameReg::Counter, 0), W(FrameReg::FrontStrip, 6.0), W(FrameReg::FrontSemi, 0),
-         W(FrameReg::RearStrip, 6.0), W(FrameReg::RearSemi, 0), FixedFrame('V'), FixedFrame('P')});
+        {FixedFrame('S'), W(FrameReg::WireLength, 8000), W(FrameReg::PieceCount, 3),
+         W(FrameReg::Counter, 0), W(FrameReg::FrontStrip, 60), W(FrameReg::FrontSemi, 0),
+         W(FrameReg::RearStrip, 60), W(FrameReg::RearSemi, 0), FixedFrame('V'), FixedFrame('P')});
     ASSERT_TRUE(machine.WaitReceived(before + second.size()));
     EXPECT_EQ(machine.received().substr(before), second);
     EXPECT_TRUE(sheet.done(1));
@@ -301,6 +321,120 @@ TEST_F(JobTest, AnAsciiStartWaitsForTheReadBacksUntilTheCountdownEnds) {
     ASSERT_TRUE(WaitUntil([&] { return sheet.done(0); }, std::chrono::seconds(1)) ||
                 received.find(Wire("G0001")) == std::string::npos);
     EXPECT_EQ(sheet.done(0), machine.received().find(Wire("G0001")) != std::string::npos);
+}
+
+TEST_F(JobTest, AnAsciiJobOnAClosedPortEndsAndSaysWhy) {
+    // COMNo 0 is the setting of a PC without a machine: nothing is sent, and with the port
+    // closed Timer1 never counts down.
+    for (const char* comNo : {"0", "1"}) {
+        SCOPED_TRACE(comNo);
+        session.ini().COMNo = comNo;
+        session.setProtocol(ProtocolKind::Ascii);
+        link = std::make_unique<MachineLink>(session, port, pump, view);
+        job = std::make_unique<ProcessingJob>(session, *link, pump, sheet);
+        Load({{"100", "M", "M"}});
+        pump.session = nullptr;  // no Timer1: the port is closed
+        messenger.shown.clear();
+        job->Start();
+        EXPECT_FALSE(sheet.done(0));
+        EXPECT_FALSE(sheet.JobShown());
+        EXPECT_EQ(session.ini().ZanWLen, 500000);
+        ASSERT_EQ(messenger.shown.size(), 1u);
+        EXPECT_EQ(messenger.shown[0].text, "ポートが開かれていません");
+        job.reset();
+    }
+}
+
+TEST_F(JobTest, ALengthNoRegisterCanTakeRefusesTheWire) {
+    for (ProtocolKind protocol : {ProtocolKind::Ascii, ProtocolKind::Binary}) {
+        const bool binary = protocol == ProtocolKind::Binary;
+        SCOPED_TRACE(binary ? "binary" : "ascii");
+        MachineSim machine({"--protocol", binary ? "binary" : "ascii"});
+        Connect(machine.path(), protocol);
+        // 1677721.6 mm is 2^24 tenths: beyond the binary wire length's three bytes.
+        Load({{"1e400", "M", "M"}, {binary ? "1677721.6" : "429496729.6", "M", "M"}});
+        for (int row = 0; row < 2; ++row) {
+            messenger.shown.clear();
+            sheet.SetCurrentWireRow(row);
+            job->Start();
+            ASSERT_EQ(messenger.shown.size(), 1u);
+            EXPECT_EQ(messenger.shown[0].text,
+                      "送信できない値です: 長さ(" + sheet.WireCell(row, 1) + ")");
+            EXPECT_EQ(messenger.shown[0].icon, MsgIcon::Warning);
+        }
+        const std::string cancel = binary ? Frames({FixedFrame('S')}) : Wire("\x18");
+        ASSERT_TRUE(machine.WaitReceived(2 * cancel.size()));
+        WaitUntil([] { return false; }, std::chrono::milliseconds(100));
+        EXPECT_EQ(machine.received(), cancel + cancel);  // only the cancels of the starts
+        EXPECT_EQ(session.ini().ZanWLen, 500000);
+        link->HangUp();
+    }
+}
+
+TEST_F(JobTest, CutterAndRollerSpeedsOfTenAndMoreConfirm) {
+    // Written as the decimal texts "15" and "12", read back as 000F and 000C: the confirmation
+    // check compares them as the writes do, so the start goes out in the first second.
+    MachineSim machine;
+    Connect(machine.path(), ProtocolKind::Ascii);
+    session.ini().CutterEnv = {{"IV", "1.25", "12", "15", "2.8", "0.5"}};
+    link->SendCutterValues("IV", "1.25");
+    ASSERT_TRUE(WaitUntil([&] { return !link->registers()[Reg::R0F11].confirmed.empty(); }));
+    Load({{"100", "M", "M"}});
+    std::optional<int> countdownAtStart;
+    pump.afterRound = [&] {
+        if (link->job().startSent && !countdownAtStart)
+            countdownAtStart = session.countdown();
+    };
+    job->Start();
+    ASSERT_TRUE(WaitUntil([&] { return sheet.done(0); })) << machine.received();
+    EXPECT_EQ(countdownAtStart, 5);
+    EXPECT_EQ(link->registers()[Reg::R0F11].confirmed, "R0F11000F");
+    EXPECT_EQ(link->registers()[Reg::R0F01].confirmed, "R0F01000C");
+}
+
+TEST_F(JobTest, OneStartPerPassAtCountdownZero) {
+    // The machine confirms only what it is asked for and never answers the start: the start is
+    // first offered at countdown 0, and every pass there sends it at most once.
+    PtyPeer machine;
+    Connect(machine.path(), ProtocolKind::Ascii);
+    Load({{"100", "M", "M"}});
+    pump.fastWaits = true;
+    int startsAtZero = 0;
+    int mostInOnePass = 0;
+    int inThisPass = 0;
+    std::string line;
+    pump.afterRound = [&] {
+        for (char c : machine.Read()) {
+            if (c == '\x18' || c == ' ' || c == '\r')
+                continue;
+            if (c != '\n') {
+                line += c;
+                continue;
+            }
+            if (line.starts_with("R") && line.size() == 5) {
+                const Reg reg = *RegisterNamed(line.substr(1, 4));
+                std::string requested = link->registers()[reg].requested;
+                machine.Send("R" + line.substr(1, 4) + "00" +
+                             (requested.size() > 5 ? requested.substr(5) : "0") + "\r\n");
+            }
+            if (line == "G0001" && session.countdown() == 0) {
+                ++startsAtZero;
+                ++inThisPass;
+            }
+            line.clear();
+        }
+    };
+    // Each pass of the wait loop begins with its wait: the starts counted so far were the
+    // previous pass's.
+    pump.onPass = [&] {
+        mostInOnePass = std::max(mostInOnePass, inThisPass);
+        inThisPass = 0;
+    };
+    job->Start();
+    pump.afterRound = nullptr;
+    mostInOnePass = std::max(mostInOnePass, inThisPass);
+    EXPECT_GE(startsAtZero, 1);
+    EXPECT_EQ(mostInOnePass, 1);
 }
 
 TEST_F(JobTest, TheWaitEndsAfterTheCountdownAndTimer3SwitchesItselfOff) {
@@ -463,10 +597,10 @@ TEST_F(JobTest, AQuestionMarkAfterTheWaitReopensThePort) {
     pump.afterRound = nullptr;
     EXPECT_TRUE(asked);
     EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(port.settings(), "4800,N,8,1");
+    EXPECT_EQ(port.settings(), "4800,n,8,1");
     EXPECT_FALSE(sheet.done(0));
     EXPECT_TRUE(messenger.shown.empty());
-    EXPECT_EQ(view.portStates, (std::vector<std::string>{"open 4800,N,8,1"}));
+    EXPECT_EQ(view.portStates, (std::vector<std::string>{"open 4800,n,8,1"}));
 }
 
 TEST_F(JobTest, AFailedReopenAfterAQuestionMarkSaysSo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 
 namespace kablos {
 namespace {
@@ -25,15 +26,36 @@ TEST(Registers, ValueTextsOfTheWrites) {
         const char* sent;
     };
     const Case cases[] = {
-        {Reg::R1002, "6.0", "3C"},      {Reg::R1002, "", "0"},          {Reg::R1002, "12.25", "7A"},
-        {Reg::R1002, "12.5", "7D"},     {Reg::R1043, "1234.5", "3039"}, {Reg::R1022, "0.05", "0"},
-        {Reg::R0BE2, "0.5", "0"},       {Reg::R0BE2, "1.5", "2"},       {Reg::R0ED2, "2.8", "3"},
-        {Reg::R0F63, "2", "2"},         {Reg::R0F11, "15", "15"},       {Reg::R0F93, "7", "0"},
+        {Reg::R1002, "6.0", "3C"},
+        {Reg::R1002, "", "0"},
+        {Reg::R1002, "12.25", "7A"},
+        {Reg::R1002, "12.5", "7D"},
+        {Reg::R1043, "1234.5", "3039"},
+        {Reg::R1022, "0.05", "0"},
+        {Reg::R0BE2, "0.5", "0"},
+        {Reg::R0BE2, "1.5", "2"},
+        {Reg::R0ED2, "2.8", "3"},
+        {Reg::R0F63, "2", "2"},
+        {Reg::R0F11, "15", "15"},
+        {Reg::R0F93, "7", "0"},
         {Reg::R1092, "-1", "FFFFFFF6"},
+        // Values no register can take are refused, not sent.
+        {Reg::R1043, "1e400", nullptr},
+        {Reg::R1043, "-1e400", nullptr},
+        {Reg::R1043, "429496729.6", nullptr},
+        {Reg::R0ED2, "4294967296", nullptr},
+        {Reg::R0ED2, "4294967295", "FFFFFFFF"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(RegisterValueText(c.reg, c.value), c.sent) << Info(c.reg).name << " " << c.value;
+        std::optional<std::string> sent = RegisterValueText(c.reg, c.value);
+        if (c.sent == nullptr) {
+            EXPECT_FALSE(sent) << Info(c.reg).name << " " << c.value << ": " << *sent;
+        } else {
+            EXPECT_EQ(sent, std::optional<std::string>(c.sent))
+                << Info(c.reg).name << " " << c.value;
+        }
     }
+    EXPECT_EQ(ValueOutOfRangeText(Reg::R1043, " 1e400"), "送信できない値です: 長さ(1e400)");
 }
 
 TEST(Registers, HexToDecWalksTheDigits) {
@@ -94,6 +116,41 @@ TEST(Registers, ReadBacksAreFoundOncePerRegisterInScanOrder) {
     ScanReadBacks("xxR0F630002\r\nR1002003C\r\nR1002FFFF R10",
                   [&](const ReadBack& r) { found.push_back(r.command); });
     EXPECT_EQ(found, (std::vector<std::string>{"R1002003C", "R0F630002"}));
+}
+
+TEST(Frames, LengthsGoOutInTenthsOfAMillimetre) {
+    struct Case {
+        FrameReg reg;
+        double value;  // in the register's unit: millimetres for the lengths
+        const char* frame;
+    };
+    const Case cases[] = {
+        // A wire of 1234.5 mm: ten times the length is 3039 hexadecimal, byte 2 stays 0, and the
+        // sum 57 + 03 + 30 + 39 = C3 already has bit 7 set.
+        {FrameReg::WireLength, 1234.5, "57 03 00 00 30 39 C3 0D"},
+        {FrameReg::WireLength, 640, "57 03 00 00 19 00 F3 0D"},
+        {FrameReg::WireLength, 350.5, "57 03 00 00 0D B1 98 0D"},  // the half is kept
+        {FrameReg::FrontStrip, 8.5, "57 01 00 00 00 55 AD 0D"},
+        {FrameReg::FrontStrip, 6.0, "57 01 00 00 00 3C 94 0D"},
+        {FrameReg::RearStrip, 7.5, "57 05 00 00 00 4B A7 0D"},
+        {FrameReg::FrontSemi, 0, "57 02 00 00 00 00 D9 0D"},
+        // The cutter values and counts go out as they are.
+        {FrameReg::WireDia, 2.8, "57 06 00 00 00 03 E0 0D"},
+        {FrameReg::CutterSpeed, 15, "57 10 00 00 00 0F F6 0D"},
+        {FrameReg::PieceCount, 3, "57 08 00 00 00 03 E2 0D"},
+    };
+    for (const Case& c : cases) {
+        std::optional<Frame> frame = RegisterFrame(c.reg, c.value);
+        ASSERT_TRUE(frame) << c.frame;
+        EXPECT_EQ(Hex(*frame), c.frame);
+    }
+    // What the register's bytes cannot hold is refused: 1677721.6 mm is 2^24 tenths.
+    for (double refused : {1677721.6, -1.0, std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_FALSE(RegisterFrame(FrameReg::WireLength, refused)) << refused;
+    }
+    EXPECT_TRUE(RegisterFrame(FrameReg::WireLength, 1677721.5));
+    EXPECT_FALSE(RegisterFrame(FrameReg::RollerSpeed, 256));
 }
 
 TEST(Frames, BuildFrameFillsTheLowBytes) {

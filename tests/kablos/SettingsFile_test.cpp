@@ -136,15 +136,20 @@ TEST(ParseIniText, FailuresNameTheLine) {
 }
 
 TEST(ParseIniText, NamelessEnvironmentIsReportedAndStillFilled) {
+    // Only the line without field 1 is nameless; an empty field 1 is an empty name, read
+    // without the warning.
     IniData data;
     int nameless = 0;
-    ASSERT_TRUE(
-        Parse("//StripEnv\n R\t1\t2\t6\t3\n//end\n//StripEnv\t\t2\t0\n//end\n", data, &nameless)
-            .ok);
-    EXPECT_EQ(nameless, 2);
-    ASSERT_EQ(data.StripEnv.size(), 2u);
+    ASSERT_TRUE(Parse("//StripEnv\n R\t1\t2\t6\t3\n//end\n//StripEnv\t\t2\t0\n//end\n"
+                      "//StripEnv\t\n//end\n",
+                      data, &nameless)
+                    .ok);
+    EXPECT_EQ(nameless, 1);
+    ASSERT_EQ(data.StripEnv.size(), 3u);
     EXPECT_EQ(data.StripEnv[0].Rows.size(), 1u);
+    EXPECT_EQ(data.StripEnv[1].EnvName, "");
     EXPECT_EQ(data.StripEnv[1].CutCnt, "2");
+    EXPECT_EQ(data.StripEnv[2].EnvName, "");
 }
 
 TEST(ParseIniText, LineEndsOfEveryKind) {

@@ -39,6 +39,9 @@ public:
 
 class WindowTest : public ::testing::Test {
 protected:
+    // A window test that hangs (a job that never returns) fails instead of blocking the run.
+    Deadline deadline{std::chrono::seconds(120),
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name()};
     void SetUp() override {
         WriteBytes(home.programFolder() / "KABLOS.ini", ReadBytes(SampleIni()));
     }
@@ -220,7 +223,7 @@ TEST_F(WindowTest, ThePortMenusFollowThePort) {
     EXPECT_TRUE(find<QAction>(window, "HangUpPhone")->isEnabled());
     EXPECT_TRUE(find<QAction>(window, "imgConnected")->isVisible());
     EXPECT_FALSE(find<QAction>(window, "imgNotConnected")->isVisible());
-    EXPECT_EQ(window.panel("Settings")->text(), "設定: 4800,N,8,1");
+    EXPECT_EQ(window.panel("Settings")->text(), "設定: 4800,n,8,1");
     EXPECT_TRUE(find<QTimer>(window, "Timer1")->isActive());
     // Timer1 shows the connect time and counts the countdown down.
     ASSERT_TRUE(WaitUntil([&] { return !window.panel("ConnectTime")->text().isEmpty(); }));
@@ -324,12 +327,66 @@ TEST_F(WindowTest, CastingFilesThatCannotBeUsedSaySo) {
     frmTerminal window(*session);
     const auto missing = home.root() / "none.txt";
     window.OpenCastingFile(missing);
-    ASSERT_EQ(messenger.shown.size(), 2u);
+    ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text,
               "キャスティングデータがの読み込みに失敗しました。(" + missing.string() + ")");
-    EXPECT_EQ(messenger.shown[1].text,
-              "キャスティングデータがありません。(" + missing.string() + ")");
     EXPECT_FALSE(window.castingLoaded());
+}
+
+TEST_F(WindowTest, AFailedReadChangesNothingAndAFileWithoutSetsShowsTheEmptySetGrid) {
+    MachineSim machine;
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    window.OpenDataSet(0);
+    auto* wires = find<QTableView>(window, "Grid1");
+    auto* sets = find<QTableView>(window, "FlGrid");
+    ASSERT_TRUE(wires->isVisible());
+    const QString title = window.windowTitle();
+    const std::size_t setCount = window.casting().sets.size();
+    messenger.shown.clear();
+
+    // The sample's first set and wire, then a wire cell without its delimiters: the read fails
+    // part-way, says so, and the open set stays as it was.
+    const std::string sample = ReadBytes(SampleCasting());
+    std::size_t fifthLine = 0;
+    for (int line = 0; line < 5; ++line)
+        fifthLine = sample.find('\n', fifthLine) + 1;
+    const auto broken = home.root() / "broken.txt";
+    WriteBytes(broken, sample.substr(0, fifthLine) + "\"9\"\tW\t\"x\"\r\n");
+    window.OpenCastingFile(broken);
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text,
+              "キャスティングデータがの読み込みに失敗しました。(" + broken.string() + ")");
+    EXPECT_TRUE(wires->isVisible());
+    EXPECT_FALSE(sets->isVisible());
+    EXPECT_EQ(window.windowTitle(), title);
+    EXPECT_EQ(window.casting().sets.size(), setCount);
+    EXPECT_EQ(window.wireModel().rowCount(), 4);
+
+    // A file without sets: its message, and the (empty) data-set grid instead of the old wires,
+    // which can no longer be started.
+    messenger.shown.clear();
+    const auto empty = home.root() / "empty.txt";
+    WriteBytes(empty, sample.substr(0, sample.find('\n') + 1));
+    window.OpenCastingFile(empty);
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text,
+              "キャスティングデータがありません。(" + empty.string() + ")");
+    EXPECT_FALSE(wires->isVisible());
+    EXPECT_TRUE(sets->isVisible());
+    EXPECT_EQ(window.setModel().rowCount(), 0);
+    EXPECT_EQ(window.wireModel().rowCount(), 0);
+    EXPECT_EQ(window.windowTitle(), "NIVORA電線加工プログラム");
+    const std::size_t sent = machine.received().size();
+    messenger.shown.clear();
+    emit wires->doubleClicked(QModelIndex());
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "キャスティングデータを読み込んでください。");
+    WaitUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(machine.received().substr(sent), Wire("\x18"));  // only the job's cancel
 }
 
 TEST_F(WindowTest, OpeningADataSetShowsItsWiresAndSendsItsCutterValues) {
@@ -378,6 +435,25 @@ TEST_F(WindowTest, OpeningADataSetShowsItsWiresAndSendsItsCutterValues) {
     QKeyEvent shifted(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, "A");
     QCoreApplication::sendEvent(wires, &shifted);
     EXPECT_EQ(jobs, 1);
+}
+
+TEST_F(WindowTest, TogglingThePortPutsTheWireGridCursorOnTheFirstWire) {
+    MachineSim machine;
+    ASSERT_TRUE(UserStore::SetPortDevice(1, machine.path()));
+    auto session = start();
+    frmTerminal window(*session);
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    window.OpenDataSet(0);
+    auto* wires = find<QTableView>(window, "Grid1");
+    for (bool open : {false, true}) {
+        wires->setCurrentIndex(window.wireModel().index(2, 4));
+        find<QAction>(window, "mnuOpen")->trigger();
+        EXPECT_EQ(window.serialPort().isOpen(), open);
+        EXPECT_TRUE(wires->isVisible());
+        EXPECT_EQ(wires->currentIndex().row(), 0);  // row 1 of the grid: the first wire
+        EXPECT_EQ(wires->currentIndex().column(), 1);
+    }
 }
 
 TEST_F(WindowTest, LeavingTheWireGridKeepsTheDoneMarks) {

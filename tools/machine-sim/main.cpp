@@ -1,7 +1,12 @@
 // machine-sim: a wire cutting machine on a pseudo-terminal, speaking the ASCII register protocol
 // (C371) or the binary frame protocol (C371A) as KABLOS expects it. Test and demo equipment:
-// it prints the path of the terminal it serves, logs every byte it receives, and misbehaves on
-// request.
+// it prints the path of the terminal it serves, keeps every byte it receives, logs what it takes
+// in the machine's units, and misbehaves on request.
+//
+// The machine's own view of its registers, independent of KABLOS's tables: lengths (ASCII 1002,
+// 1022, 1043, 1072, 1092; binary 1 to 5) arrive in tenths of a millimetre and are logged in
+// millimetres ("W 03 wire length 1234.5 mm"), so a unit error on the sending side shows in every
+// log line that carries a length.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -30,7 +35,9 @@ constexpr const char* kUsage =
     "\n"
     "  --protocol ascii|binary  the machine's protocol (default ascii)\n"
     "  --link PATH              also make PATH a symbolic link to the terminal\n"
-    "  --log FILE               append every received byte to FILE\n"
+    "  --log FILE               append a line to FILE for every command or frame taken, its\n"
+    "                           values in the machine's units (lengths in millimetres)\n"
+    "  --raw FILE               append every received byte to FILE\n"
     "  --delay MS               answer read-backs and the start after MS milliseconds\n"
     "  --done-after MS          report a wire done MS milliseconds after the start (default 0)\n"
     "  --fault KIND             misbehave: silent (never answer), wrong (wrong read-back values,\n"
@@ -48,6 +55,7 @@ struct Options {
     bool binary = false;
     std::string link;
     std::string log;
+    std::string raw;
     int delayMs = 0;
     int doneAfterMs = 0;
     Fault fault = Fault::None;
@@ -89,6 +97,8 @@ Options Parse(int argc, char** argv) {
             options.link = value();
         } else if (arg == "--log") {
             options.log = value();
+        } else if (arg == "--raw") {
+            options.raw = value();
         } else if (arg == "--delay") {
             options.delayMs = number();
         } else if (arg == "--done-after") {
@@ -127,6 +137,53 @@ Options Parse(int argc, char** argv) {
 
 using Clock = std::chrono::steady_clock;
 
+// A value in tenths of a millimetre, in millimetres: 12345 is "1234.5", 6400 is "640".
+std::string Millimetres(unsigned long tenths) {
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0)
+        text += "." + std::to_string(tenths % 10);
+    return text + " mm";
+}
+
+// What a register holds, as the machine knows it.
+struct RegisterMeaning {
+    const char* what;
+    bool tenths;  // a length, received in tenths of a millimetre
+};
+
+std::optional<RegisterMeaning> AsciiRegister(std::string_view reg) {
+    static const std::map<std::string_view, RegisterMeaning> registers = {
+        {"1002", {"front strip", true}},    {"1022", {"front half-strip", true}},
+        {"1043", {"wire length", true}},    {"1072", {"rear half-strip", true}},
+        {"1092", {"rear strip", true}},     {"0F63", {"piece count", false}},
+        {"0F93", {"counter", false}},       {"0F11", {"cutter speed", false}},
+        {"0BE2", {"Y back", false}},        {"0F01", {"roller speed", false}},
+        {"0ED2", {"wire diameter", false}},
+    };
+    auto found = registers.find(reg);
+    return found == registers.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<RegisterMeaning> FrameRegister(unsigned reg) {
+    static const std::map<unsigned, RegisterMeaning> registers = {
+        {1, {"front strip", true}},    {2, {"front half-strip", true}},
+        {3, {"wire length", true}},    {4, {"rear half-strip", true}},
+        {5, {"rear strip", true}},     {6, {"wire diameter", false}},
+        {7, {"Y back", false}},        {8, {"piece count", false}},
+        {9, {"counter", false}},       {14, {"roller speed", false}},
+        {16, {"cutter speed", false}},
+    };
+    auto found = registers.find(reg);
+    return found == registers.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::string Described(const std::optional<RegisterMeaning>& meaning, unsigned long value) {
+    if (!meaning)
+        return "unknown register = " + std::to_string(value);
+    return std::string(meaning->what) + " " +
+           (meaning->tenths ? Millimetres(value) : std::to_string(value));
+}
+
 // An answer waiting for its time.
 struct Pending {
     Clock::time_point due;
@@ -135,13 +192,13 @@ struct Pending {
 
 class Machine {
 public:
-    Machine(const Options& options, int master, int logFd)
-        : m_options(options), m_master(master), m_logFd(logFd) {}
+    Machine(const Options& options, int master, int logFd, int rawFd)
+        : m_options(options), m_master(master), m_logFd(logFd), m_rawFd(rawFd) {}
 
     // Takes received bytes; false when the machine hangs up.
     bool Receive(const char* data, std::size_t size) {
-        if (m_logFd >= 0)
-            (void)!write(m_logFd, data, size);
+        if (m_rawFd >= 0)
+            (void)!write(m_rawFd, data, size);
         return m_options.binary ? ReceiveBinary(data, size) : ReceiveAscii(data, size);
     }
 
@@ -183,6 +240,15 @@ private:
             std::fprintf(stderr, "machine-sim: %s\n", text.c_str());
     }
 
+    // One line of the log: what the machine took, in its units.
+    void Took(const std::string& line) {
+        Say(line);
+        if (m_logFd >= 0) {
+            const std::string text = line + "\n";
+            (void)!write(m_logFd, text.data(), text.size());
+        }
+    }
+
     bool ReceiveAscii(const char* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) {
             char c = data[i];
@@ -204,7 +270,7 @@ private:
 
     bool Command(const std::string& command) {
         if (command.empty()) {
-            Say("CAN");
+            Took("CAN");
             return true;
         }
         if (!Counted()) {
@@ -217,18 +283,19 @@ private:
             unsigned long number =
                 std::strtoul(value.c_str(), nullptr, DecimalRegister(reg) ? 10 : 16);
             m_registers[reg] = static_cast<unsigned>(number);
-            Say("write " + reg + " = " + std::to_string(number));
+            Took("W" + reg + " " + Described(AsciiRegister(reg), number));
             // The machine confirms every value it takes with its read-back.
             if (!m_options.noConfirm)
                 ReadBack(reg);
         } else if (command.size() == 5 && command[0] == 'R') {
+            Took(command + " read-back request");
             ReadBack(command.substr(1, 4));
         } else if (command == "G0001") {
-            Say("start");
+            Took("G0001 start");
             Answer("G0001\r\n", m_options.delayMs);
             Answer(m_options.fault == Fault::Question ? "?\r\n" : "SC\r\n", m_options.doneAfterMs);
         } else {
-            Say("ignored " + command);
+            Took(command + " ignored");
         }
         return true;
     }
@@ -272,18 +339,20 @@ private:
                 unsigned value = (unsigned{frame[2]} << 24) | (unsigned{frame[3]} << 16) |
                                  (unsigned{frame[4]} << 8) | frame[5];
                 m_registers[std::to_string(frame[1])] = value;
-                Say("write register " + std::to_string(frame[1]) + " = " + std::to_string(value));
+                char reg[8];
+                std::snprintf(reg, sizeof reg, "%02X", unsigned{frame[1]});
+                Took("W " + std::string(reg) + " " + Described(FrameRegister(frame[1]), value));
                 break;
             }
             case 'P':
-                Say("start");
+                Took("P start");
                 Answer(std::string(m_options.fault == Fault::Wrong ? "\x52\x09\x02\x00\x0D"
                                                                    : "\x52\x09\x01\x00\x0D",
                                    5),
                        m_options.doneAfterMs);
                 break;
             default:
-                Say(std::string("frame ") + static_cast<char>(frame[0]));
+                Took(std::string(1, static_cast<char>(frame[0])));
                 break;
         }
     }
@@ -291,6 +360,7 @@ private:
     const Options& m_options;
     int m_master;
     int m_logFd;
+    int m_rawFd;
     std::string m_line;
     std::vector<unsigned char> m_frame;
     std::map<std::string, unsigned> m_registers;
@@ -327,14 +397,18 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    int logFd = -1;
-    if (!options.log.empty()) {
-        logFd = open(options.log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (logFd < 0) {
-            std::perror("machine-sim: log");
-            return 1;
+    auto openLog = [](const std::string& path, const char* what) {
+        if (path.empty())
+            return -1;
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            std::perror(what);
+            std::exit(1);
         }
-    }
+        return fd;
+    };
+    const int logFd = openLog(options.log, "machine-sim: log");
+    const int rawFd = openLog(options.raw, "machine-sim: raw");
     std::printf("%s\n", slave.c_str());
     std::fflush(stdout);
 
@@ -347,7 +421,7 @@ int main(int argc, char** argv) {
     if (getppid() != parent)
         gStop = 1;
 
-    Machine machine(options, master, logFd);
+    Machine machine(options, master, logFd, rawFd);
     char buffer[4096];
     int code = 0;
     while (!gStop) {

@@ -328,6 +328,25 @@ TEST_F(TablePrintTest, DamagedTemplatesNameWhatIsMissingAndLeaveNothing) {
     }
 }
 
+TEST_F(TablePrintTest, NamesOfTheWorksheetAreFoundAsWorkbookNamesAre) {
+    // The same template with its names scoped to Sheet1 fills the same cells.
+    ASSERT_EQ(Print(SampleTemplate()).status, PrintOutcome::Status::Done);
+    const XlsxDump expected = DumpWorkbook(output());
+    fs::remove(output());
+    const fs::path local = Variant("local", "all");
+    std::string why;
+    auto book = Workbook::Open(local, &why);
+    ASSERT_TRUE(book) << why;
+    const SheetId sheet1 = book->Worksheet("Sheet1").value_or(-1);
+    EXPECT_FALSE(book->ResolveName("SNO"));  // no longer a workbook name
+    ASSERT_TRUE(book->ResolveName("SNO", sheet1));
+    EXPECT_EQ(CellReference(book->ResolveName("SNO", sheet1)->address), "E3");
+    PrintOutcome outcome = Print(local);
+    ASSERT_EQ(outcome.status, PrintOutcome::Status::Done) << outcome.why;
+    EXPECT_TRUE(messenger.shown.empty());
+    EXPECT_EQ(DumpWorkbook(output()).cells, expected.cells);
+}
+
 TEST_F(TablePrintTest, TemplateThatIsNotAWorkbookEndsWithoutAMessage) {
     fs::path text = dir.path() / "template.xlsx";
     WriteBytes(text, "not a workbook\r\n");

@@ -17,6 +17,7 @@ std::string RunXlsxTool(const std::vector<std::string>& arguments);
 struct DumpedCell {
     std::string value;  ///< line feeds as "\n"
     std::string flags;  ///< d date, s shrink-to-fit, w wrap
+    bool operator==(const DumpedCell&) const = default;
 };
 
 /// A workbook as openpyxl reads it.

@@ -92,6 +92,11 @@ def variant(source, target, operation, argument):
         book["Sheet1"].title = argument
     elif operation == "drop":
         del book.defined_names[argument]
+    elif operation == "local":
+        # Every workbook name becomes a name of the first worksheet ("all"), or just one.
+        for defined in book.defined_names.definedName:
+            if defined.localSheetId is None and argument in ("all", defined.name):
+                defined.localSheetId = 0
     else:
         sys.exit("unknown variant " + operation)
     book.save(target)

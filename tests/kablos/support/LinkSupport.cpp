@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 extern char** environ;
@@ -18,8 +19,9 @@ extern char** environ;
 namespace kablos::test {
 
 MachineSim::MachineSim(std::vector<std::string> arguments) {
-    std::string log = (m_dir.path() / "received.bin").string();
-    std::vector<std::string> args = {MACHINE_SIM_PATH, "--log", log};
+    std::string raw = (m_dir.path() / "received.bin").string();
+    std::string log = (m_dir.path() / "machine.log").string();
+    std::vector<std::string> args = {MACHINE_SIM_PATH, "--raw", raw, "--log", log};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& arg : args)
@@ -63,6 +65,38 @@ void MachineSim::Kill() {
 std::string MachineSim::received() const {
     std::filesystem::path log = m_dir.path() / "received.bin";
     return std::filesystem::exists(log) ? testsupport::ReadBytes(log) : std::string();
+}
+
+std::vector<std::string> MachineSim::log() const {
+    std::filesystem::path path = m_dir.path() / "machine.log";
+    std::vector<std::string> lines;
+    if (!std::filesystem::exists(path))
+        return lines;
+    std::string text = testsupport::ReadBytes(path);
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+Deadline::Deadline(std::chrono::seconds limit, std::string what)
+    : m_watch([this, limit, what = std::move(what)] {
+          std::unique_lock lock(m_mutex);
+          if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
+              std::fprintf(stderr, "deadline of %lld s passed: %s\n",
+                           static_cast<long long>(limit.count()), what.c_str());
+              std::fflush(stderr);
+              std::_Exit(124);
+          }
+      }) {}
+
+Deadline::~Deadline() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+    }
+    m_done.notify_all();
+    m_watch.join();
 }
 
 bool MachineSim::WaitReceived(std::size_t size, std::chrono::milliseconds limit) const {

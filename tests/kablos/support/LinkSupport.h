@@ -7,9 +7,12 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "EventPump.h"
@@ -30,6 +33,9 @@ public:
     const std::string& path() const { return m_path; }
     /// Every byte the machine has received so far.
     std::string received() const;
+    /// The machine's log, a line per command or frame it took, values in its units (lengths
+    /// in millimetres): "W 03 wire length 1234.5 mm", "W1043 wire length 640 mm".
+    std::vector<std::string> log() const;
     /// Waits until the machine has received at least `size` bytes.
     bool WaitReceived(std::size_t size,
                       std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
@@ -40,6 +46,22 @@ private:
     testsupport::TempDir m_dir;
     pid_t m_pid = -1;
     std::string m_path;
+};
+
+/// Ends the test program when the scope is not left within `limit`: a job or a run that hangs
+/// fails with `what` on standard error instead of blocking the whole test run.
+class Deadline {
+public:
+    Deadline(std::chrono::seconds limit, std::string what);
+    ~Deadline();
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_watch;
 };
 
 /// A pseudo-terminal on which the test plays the machine, byte by byte.
