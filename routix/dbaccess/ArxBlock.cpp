@@ -9,90 +9,41 @@
 
 namespace routix {
 
-namespace {
-
-/// Opens the model space of `database` for read and starts an iterator over it, printing
-/// the failing step with the given form.
-bool OpenModelSpace(AcDbDatabase* database, CRecord<AcDbBlockTableRecord>& space,
-                    CRecordIterator& it) {
-    CBlockTable table(database, AcDb::kForRead);
-    if (!table.isOpened()) {
-        ROUTIX_STATUS_ERROR(Source::ArxBlock, "getBlockTable", table.status());
-        return false;
-    }
-    if (Acad::ErrorStatus es = table->getAt(ACDB_MODEL_SPACE, space.ref(), AcDb::kForRead);
-        es != Acad::eOk) {
-        ROUTIX_STATUS_ERROR(Source::ArxBlock, "getAt", es);
-        return false;
-    }
-    if (Acad::ErrorStatus es = space->newIterator(it.ref()); es != Acad::eOk) {
-        ROUTIX_STATUS_ERROR(Source::ArxBlock, "newIterator", es);
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 bool CArxBlock::EraseEntitiesInFreezeLayer(AcDbDatabase* side,
                                            const std::vector<CLayerState>& states) {
-    CRecord<AcDbBlockTableRecord> space;
-    CRecordIterator it;
-    if (!OpenModelSpace(side, space, it)) {
-        return false;
-    }
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        it->getEntityId(id);
-        CEntity entity;
-        entity.open(id, AcDb::kForRead);
-        Acad::ErrorStatus es = entity.status();
-        if (es == Acad::eWasErased) {
-            continue;
-        }
-        if (es != Acad::eOk) {
-            ROUTIX_STATUS_ERROR(Source::ArxBlock, "getEntity", es);
-            return false;
-        }
-        const std::string layer = entity.entity()->layerName();
-        if (!IsLayerFrozen(states, layer) && !IsLayerLocked(states, layer)) {
-            continue;
-        }
-        if ((es = entity.entity()->upgradeOpen()) != Acad::eOk ||
-            (es = entity.entity()->erase()) != Acad::eOk) {
-            ROUTIX_STATUS_ERROR(Source::ArxBlock, "erase", es);
-            return false;
-        }
-    }
-    return true;
+    return ForEachModelSpaceEntity(
+        side, Source::ArxBlock, UnreadableEntity::Stop, [&](AcDbObjectId, CEntity& entity) {
+            const std::string layer = entity.entity()->layerName();
+            if (!IsLayerFrozen(states, layer) && !IsLayerLocked(states, layer)) {
+                return true;
+            }
+            Acad::ErrorStatus es;
+            if ((es = entity.entity()->upgradeOpen()) != Acad::eOk ||
+                (es = entity.entity()->erase()) != Acad::eOk) {
+                ROUTIX_STATUS_ERROR(Source::ArxBlock, "erase", es);
+                return false;
+            }
+            return true;
+        });
 }
 
 AcDbExtents CArxBlock::MeasureContents(AcDbDatabase* side) {
     AcDbExtents box;
-    CRecord<AcDbBlockTableRecord> space;
-    CRecordIterator it;
-    if (!OpenModelSpace(side, space, it)) {
-        return box;
-    }
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        it->getEntityId(id);
-        CEntity entity;
-        if (!entity.open(id, AcDb::kForRead)) {
-            continue;
-        }
-        AcDbExtents extents;
-        if (entity.entity()->getGeomExtents(extents) != Acad::eOk) {
-            continue;
-        }
-        const double width = extents.maxPoint().x - extents.minPoint().x;
-        const double height = extents.maxPoint().y - extents.minPoint().y;
-        if ((width < kTinySize && height < kTinySize) || width >= kHugeSize ||
-            height >= kHugeSize) {
-            continue;
-        }
-        box.addExt(extents);
-    }
+    ForEachModelSpaceEntity(side, Source::ArxBlock, UnreadableEntity::Skip,
+                            [&](AcDbObjectId, CEntity& entity) {
+                                AcDbExtents extents;
+                                if (entity.entity()->getGeomExtents(extents) != Acad::eOk) {
+                                    return true;
+                                }
+                                const double width = extents.maxPoint().x - extents.minPoint().x;
+                                const double height = extents.maxPoint().y - extents.minPoint().y;
+                                if ((width < kTinySize && height < kTinySize) ||
+                                    width >= kHugeSize || height >= kHugeSize) {
+                                    return true;
+                                }
+                                box.addExt(extents);
+                                return true;
+                            });
     const double scale = side->dimscale();
     if (!box.isEmpty() && scale >= kTinySize) {
         box.transformBy(AcGeMatrix3d::scaling(1.0 / scale));

@@ -49,6 +49,46 @@ bool CEntity::open(const ads_name name, AcDb::OpenMode mode) {
     return open(id, mode);
 }
 
+// --- model space ------------------------------------------------------------------------------
+
+bool ForEachModelSpaceEntity(AcDbDatabase* database, Source source, UnreadableEntity unreadable,
+                             const std::function<bool(AcDbObjectId id, CEntity& entity)>& visit) {
+    CBlockTable table(database, AcDb::kForRead);
+    if (!table.isOpened()) {
+        ROUTIX_STATUS_ERROR(source, "getBlockTable", table.status());
+        return false;
+    }
+    CRecord<AcDbBlockTableRecord> space;
+    if (Acad::ErrorStatus es = table->getAt(ACDB_MODEL_SPACE, space.ref(), AcDb::kForRead);
+        es != Acad::eOk) {
+        space.ref() = nullptr;
+        ROUTIX_STATUS_ERROR(source, "getAt", es);
+        return false;
+    }
+    CRecordIterator it;
+    if (Acad::ErrorStatus es = space->newIterator(it.ref()); es != Acad::eOk) {
+        ROUTIX_STATUS_ERROR(source, "newIterator", es);
+        return false;
+    }
+    for (; !it->done(); it->step()) {
+        AcDbObjectId id;
+        it->getEntityId(id);
+        CEntity entity;
+        entity.open(id, AcDb::kForRead);
+        if (entity.status() == Acad::eWasErased)
+            continue;
+        if (entity.status() != Acad::eOk) {
+            if (unreadable == UnreadableEntity::Skip)
+                continue;
+            ROUTIX_STATUS_ERROR(source, "getEntity", entity.status());
+            return false;
+        }
+        if (!visit(id, entity))
+            return false;
+    }
+    return true;
+}
+
 // --- layer states ----------------------------------------------------------------------------
 
 bool CollectLayerStates(AcDbDatabase* database, std::vector<CLayerState>& states) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "arx/acdb.h"
+#include "frame/ConsoleError.h"
 #include "host/aced.h"
 
 namespace routix {
@@ -243,6 +244,22 @@ bool RestoreLayerStates(const std::vector<CLayerState>& states);
 /// The saved state of the first layer named `name` (without regard to case); false when none.
 bool IsLayerFrozen(const std::vector<CLayerState>& states, std::string_view name);
 bool IsLayerLocked(const std::vector<CLayerState>& states, std::string_view name);
+
+// --- model space ------------------------------------------------------------------------------
+
+/// What a model-space walk does with an entity that cannot be opened for read (other than an
+/// erased one, which every walk passes over).
+enum class UnreadableEntity {
+    Stop,  ///< print "getEntity" error and answer false
+    Skip,  ///< pass over it without a word
+};
+
+/// Walks the entities of `database`'s model space, each open for read in `entity`, in drawing
+/// order, until `visit` answers false (the walk then answers false too). A model space that
+/// cannot be reached prints the failing step ("getBlockTable", "getAt", "newIterator") in the
+/// form of `source` and answers false. Every command that reads model space walks it here.
+bool ForEachModelSpaceEntity(AcDbDatabase* database, Source source, UnreadableEntity unreadable,
+                             const std::function<bool(AcDbObjectId id, CEntity& entity)>& visit);
 
 /// A system variable set for the length of a scope: the user's value comes back when the
 /// wrapper goes out of scope, whichever way the command leaves.

@@ -127,65 +127,43 @@ void Grow(std::vector<std::string>& list, std::size_t n, const char* filler) {
 
 bool CollectModelSpace(AcDbDatabase* database, std::vector<CSymbol>& symbols,
                        std::vector<CMen>& plates) {
-    CBlockTable table(database, AcDb::kForRead);
-    if (!table.isOpened()) {
-        ROUTIX_STATUS_ERROR(Source::ExtractInfo, "getBlockTable", table.status());
-        return false;
-    }
-    CRecord<AcDbBlockTableRecord> space;
-    if (Acad::ErrorStatus es = table->getAt(ACDB_MODEL_SPACE, space.ref(), AcDb::kForRead);
-        es != Acad::eOk) {
-        space.ref() = nullptr;
-        ROUTIX_STATUS_ERROR(Source::ExtractInfo, "getAt", es);
-        return false;
-    }
-    CRecordIterator it;
-    if (Acad::ErrorStatus es = space->newIterator(it.ref()); es != Acad::eOk) {
-        ROUTIX_STATUS_ERROR(Source::ExtractInfo, "newIterator", es);
-        return false;
-    }
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        it->getEntityId(id);
-        CEntity entity;
-        entity.open(id, AcDb::kForRead);
-        if (entity.status() == Acad::eWasErased)
-            continue;
-        if (entity.status() != Acad::eOk) {
-            ROUTIX_STATUS_ERROR(Source::ExtractInfo, "getEntity", entity.status());
-            return false;
-        }
-        if (const AcDbBlockReference* reference = AcDbBlockReference::cast(entity.entity())) {
-            CSymbol symbol;
-            symbol.m_id = id;
-            symbol.m_position = reference->position();
-            AttrText(id, "WP_PLATE_ADRS", symbol.m_strAddress);
-            FirstString(reference, kPlateApp, symbol.m_strPlate, false);
-            symbol.m_strType = SymbolType(reference);
-            AttrText(id, "NAME", symbol.m_strName);
-            symbol.m_ductNos = Strings(reference, kDuctNoApp);
-            symbols.push_back(std::move(symbol));
-        } else if (const AcDbPolyline* outline = AcDbPolyline::cast(entity.entity())) {
-            CMen plate;
-            if (outline->numVerts() <= 3 || !FirstString(outline, kPlateApp, plate.m_strName, true))
-                continue;
-            plate.m_id = id;
-            for (unsigned int v = 0; v < outline->numVerts(); ++v) {
-                AcGePoint3d point;
-                outline->getPointAt(v, point);
-                if (v == 0) {
-                    plate.m_min = plate.m_max = point;
-                    continue;
+    return ForEachModelSpaceEntity(
+        database, Source::ExtractInfo, UnreadableEntity::Stop,
+        [&](AcDbObjectId id, CEntity& entity) {
+            if (const AcDbBlockReference* reference = AcDbBlockReference::cast(entity.entity())) {
+                CSymbol symbol;
+                symbol.m_id = id;
+                symbol.m_position = reference->position();
+                AttrText(id, "WP_PLATE_ADRS", symbol.m_strAddress);
+                FirstString(reference, kPlateApp, symbol.m_strPlate, false);
+                symbol.m_strType = SymbolType(reference);
+                AttrText(id, "NAME", symbol.m_strName);
+                symbol.m_ductNos = Strings(reference, kDuctNoApp);
+                symbols.push_back(std::move(symbol));
+            } else if (const AcDbPolyline* outline = AcDbPolyline::cast(entity.entity())) {
+                CMen plate;
+                if (outline->numVerts() <= 3 ||
+                    !FirstString(outline, kPlateApp, plate.m_strName, true))
+                    return true;
+                plate.m_id = id;
+                for (unsigned int v = 0; v < outline->numVerts(); ++v) {
+                    AcGePoint3d point;
+                    outline->getPointAt(v, point);
+                    if (v == 0) {
+                        plate.m_min = plate.m_max = point;
+                        continue;
+                    }
+                    plate.m_min.set(std::min(plate.m_min.x, point.x),
+                                    std::min(plate.m_min.y, point.y),
+                                    std::min(plate.m_min.z, point.z));
+                    plate.m_max.set(std::max(plate.m_max.x, point.x),
+                                    std::max(plate.m_max.y, point.y),
+                                    std::max(plate.m_max.z, point.z));
                 }
-                plate.m_min.set(std::min(plate.m_min.x, point.x), std::min(plate.m_min.y, point.y),
-                                std::min(plate.m_min.z, point.z));
-                plate.m_max.set(std::max(plate.m_max.x, point.x), std::max(plate.m_max.y, point.y),
-                                std::max(plate.m_max.z, point.z));
+                plates.push_back(std::move(plate));
             }
-            plates.push_back(std::move(plate));
-        }
-    }
-    return true;
+            return true;
+        });
 }
 
 }  // namespace
