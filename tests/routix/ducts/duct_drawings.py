@@ -5,6 +5,9 @@
     duct_drawings.py support FOLDER    writes FOLDER/SUPPORT/CMARK_DUCT.dxf, the junction mark
     duct_drawings.py read FILE         prints the lines and block references of FILE's model
                                        space, one a line, sorted
+    duct_drawings.py outlines FILE     prints the closed polylines of FILE's model space with
+                                       their layers and the layers' colours
+    duct_drawings.py noducts PROJECT   empties the duct table of a project's store
     duct_drawings.py bench FILE COUNT  COUNT ducts in a grid of bars and stems, for the benchmark
 
 Run with the system's /usr/bin/python3, which has python3-ezdxf.
@@ -140,6 +143,24 @@ def read(path):
         print(row)
 
 
+def outlines(path):
+    doc = ezdxf.readfile(path)
+    rows = []
+    for e in doc.modelspace().query("LWPOLYLINE"):
+        points = " ".join("%s,%s" % (number(x), number(y)) for x, y in e.get_points("xy"))
+        rows.append("%s color=%d closed=%d %s" % (e.dxf.layer, doc.layers.get(e.dxf.layer).color,
+                                                  e.closed, points))
+    for row in sorted(rows):
+        print(row)
+
+
+def no_ducts(project):
+    import os
+    import sqlite3
+    with sqlite3.connect(os.path.join(project, "ZELKOPRJ.sqlite")) as db:
+        db.execute("DELETE FROM duct_type")
+
+
 def bench(path, count):
     # Bars 40 wide every 200 units, and stems between them ending against both bars: every
     # stem lengthened at both ends, two marks each.
@@ -171,6 +192,10 @@ if __name__ == "__main__":
         support(sys.argv[2])
     elif command == "read":
         read(sys.argv[2])
+    elif command == "outlines":
+        outlines(sys.argv[2])
+    elif command == "noducts":
+        no_ducts(sys.argv[2])
     elif command == "bench":
         bench(sys.argv[2], int(sys.argv[3]))
     else:
