@@ -143,8 +143,9 @@ void DuctShape() {
             break;
         lastIndex = dialog.ChosenIndex();
         const int before = adjustType;
-        zelko::DrawDuct(static_cast<int>(DuctWidthValue(duct.m_strWidth)), duct.m_nType, prompts,
-                        adjustType);
+        const double width = DuctWidthValue(duct.m_strWidth);
+        zelko::DrawDuct(width >= 1 && width <= 1e9 ? static_cast<int>(width) : 0, duct.m_nType,
+                        prompts, adjustType);
         if (adjustType != before)
             zelko::SettingsWriteInt(settings.get(), kAdjustType, adjustType);
     }

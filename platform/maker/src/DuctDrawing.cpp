@@ -101,6 +101,11 @@ int DrawDuct(int width, int type, const DuctPrompts& prompts, int& justification
     const double y0 = alongX ? low : a0;
     const double y1 = alongX ? low + w : a1;
 
+    if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1)) {
+        acutPrintf("%s", prompts.invalid.c_str());
+        return 0;  // a point or length beyond the drawing's numbers
+    }
+
     AcDbDatabase* database = acdbHostApplicationServices()->workingDatabase();
     const std::string layer = "DCT" + std::to_string(width);
     if (database == nullptr || !EnsureDuctLayer(database, layer)) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ducts/DuctShape.h"
 #include "support/FileSupport.h"
 #include "support/ProgramSupport.h"
 
@@ -146,6 +147,27 @@ TEST_F(DuctShapeTest, AnEmptyDuctTableOffersNothingToDraw) {
     run = Run("ordinal 1034\n", (m_dir.path() / "store-is-a-folder").string());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "\n");
+}
+
+// The list entries: "name (width)", the width alone without a name; a width that is not
+// entirely a finite number counts as 0.
+TEST(DuctDef, ListTextAndWidth) {
+    struct {
+        const char* name;
+        const char* width;
+        const char* text;
+    } const cases[] = {
+        {"HD-40", "40", "HD-40 (40)"},
+        {"", "60", "60"},
+        {"HD", "60.4", "HD (60)"},
+        {"HD", "60x", "HD (0)"},
+        {"", "", "0"},
+        {"", "1e400", "0"},
+        {"", "nan", "0"},
+        {"ダクト", "-5", "ダクト (-5)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(routix::DuctListText({c.name, c.width, 1}), c.text) << c.width;
 }
 
 }  // namespace

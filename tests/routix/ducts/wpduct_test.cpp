@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "frame/Frame.h"
 #include "support/FileSupport.h"
 #include "support/ProgramSupport.h"
+
+extern "C" int ZelkoOrdinal1033();
+extern "C" int ZelkoOrdinal1034();
 
 namespace {
 
@@ -161,6 +166,25 @@ TEST_F(WpDuctTest, ADuplicateDuctIsOneLineAndASquareRunsAlongX) {
                            "LINE DUCT 1040,20 1000,20" + kGen + " size=-\n" +
                            "LINE DUCT 460,100 460,720" + kGen + " size=60\n" +
                            "LINE DUCT 580,720 20,720" + kGen + " size=-\n");
+}
+
+}  // namespace
+
+namespace {
+
+// 1033 and 1034 leave the 3D mode flag as it was (here without a drawing, and with a settings
+// store that cannot be opened, so both end at once).
+TEST(DuctEntryPoints, LeaveThe3DModeFlagAlone) {
+    TempDir dir;
+    ::setenv("ZELKO_SETTINGS", dir.path().c_str(), 1);
+    for (const bool before : {true, false}) {
+        routix::g_b3DMode = before;
+        EXPECT_EQ(ZelkoOrdinal1033(), 1);
+        EXPECT_EQ(routix::g_b3DMode, before);
+        EXPECT_EQ(ZelkoOrdinal1034(), 1);
+        EXPECT_EQ(routix::g_b3DMode, before);
+    }
+    ::unsetenv("ZELKO_SETTINGS");
 }
 
 }  // namespace
