@@ -71,11 +71,12 @@ bool Butts(const CDuct& a, int side, const CDuct& b) {
 /// The two segments' boxes overlap (grown by the tolerance).
 bool BoxesMeet(const AcGeLineSeg2d& a, const AcGeLineSeg2d& b) {
     const double t = Tolerance().equalPoint();
-    const auto [ax0, ax1] = std::minmax(a.startPoint().x, a.endPoint().x);
-    const auto [ay0, ay1] = std::minmax(a.startPoint().y, a.endPoint().y);
-    const auto [bx0, bx1] = std::minmax(b.startPoint().x, b.endPoint().x);
-    const auto [by0, by1] = std::minmax(b.startPoint().y, b.endPoint().y);
-    return ax0 <= bx1 + t && bx0 <= ax1 + t && ay0 <= by1 + t && by0 <= ay1 + t;
+    const AcGePoint2d as = a.startPoint(), ae = a.endPoint();
+    const AcGePoint2d bs = b.startPoint(), be = b.endPoint();
+    return std::min(as.x, ae.x) <= std::max(bs.x, be.x) + t &&
+           std::min(bs.x, be.x) <= std::max(as.x, ae.x) + t &&
+           std::min(as.y, ae.y) <= std::max(bs.y, be.y) + t &&
+           std::min(bs.y, be.y) <= std::max(as.y, ae.y) + t;
 }
 
 bool ShareAnEnd(const AcGeLineSeg2d& a, const AcGeLineSeg2d& b) {

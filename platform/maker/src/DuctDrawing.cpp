@@ -95,7 +95,8 @@ int DrawDuct(int width, int type, const DuctPrompts& prompts, int& justification
     const double low = justification == 1   ? across - w
                        : justification == 2 ? across - w / 2
                                             : across;
-    const auto [a0, a1] = std::minmax(along0, along1);
+    const double a0 = std::min(along0, along1);
+    const double a1 = std::max(along0, along1);
     const double x0 = alongX ? a0 : low;
     const double x1 = alongX ? a1 : low + w;
     const double y0 = alongX ? low : a0;
