@@ -65,6 +65,22 @@ ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release
     --project "$samples/SAMPLE" --script "$home/routix-key.scr"
 echo "Layout key file: $layout/LayoutKey2D.txt ($(($(wc -l <"$layout/LayoutKey2D.txt") - 1)) rows)"
 
+# ROUTIX's WP duct lines (entry point 1033) on the sample's first development drawing: the
+# centre lines of the ducts on layer "DUCT", the stem of each T lengthened to the bar's centre
+# line with a junction mark, the crossing ducts unmarked. The drawing is saved beside the
+# pictures (build/ducts.dwg), the sample project keeps its own; build/ducts.png shows the
+# first panel.
+cat >"$home/routix-ducts.scr" <<SCRIPT
+open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_ROW1.dwg"
+ordinal 1033
+render "$top/build/ducts.png" -50,-50 1400,950
+save "$top/build/ducts.dwg"
+SCRIPT
+echo "ROUTIX: entry point 1033 on LAYOUT_ROW1 (script $home/routix-ducts.scr)."
+ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release 23 \
+    --script "$home/routix-ducts.scr"
+echo "WP duct lines: $top/build/ducts.dwg, picture $top/build/ducts.png"
+
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
 # each panel also gets its _ADD and _SUB files.

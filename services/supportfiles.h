@@ -12,9 +12,10 @@ namespace zelko {
 /// "TubeDirection", "WireDirectionN", "TubeDirectionN" (direction marks). Keys compare
 /// without regard to case; the file is "<KEY in upper case>.dxf".
 ///
-/// Writes the full path of the drawing for `key` and returns nonzero; zero for an unknown key
-/// or when the path is longer than `bufferChars` - 1 characters (the callers' buffers hold
-/// 260 or 261). Whether the drawing exists is for the caller to find out when it loads it.
+/// Writes the full path of the drawing for `key` and returns nonzero; zero (and `path` left
+/// alone) for an unknown key, when the drawing does not exist, or when the path is longer than
+/// `bufferChars` - 1 characters (the callers' buffers hold 260 or 261), so a caller reports a
+/// missing support drawing by its key.
 int MarkFilePath(std::string_view key, std::string& path, std::size_t bufferChars = 261);
 
 }  // namespace zelko

@@ -1,5 +1,7 @@
 // The entry points of this library's commands.
 
+#include "ducts/DuctShape.h"
+#include "ducts/WpDuct.h"
 #include "extract/LayoutKey.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
@@ -55,6 +57,17 @@ ROUTIX_ENTRY_POINT(1006) {
 // Has no effect except clearing the 3D mode flag.
 ROUTIX_ENTRY_POINT(1012) {
     return RunEntryPoint(Flag3D::Cleared, [] {});
+}
+
+// The WP duct lines of the current drawing; the 3D mode flag is left as it is.
+ROUTIX_ENTRY_POINT(1033) {
+    return RunEntryPoint(Flag3D::Untouched, WpDuctLines);
+}
+
+// The duct shape: duct types chosen in dialog 250 and drawn until it is cancelled; the 3D mode
+// flag is left as it is.
+ROUTIX_ENTRY_POINT(1034) {
+    return RunEntryPoint(Flag3D::Untouched, DuctShape);
 }
 
 // 3D relay-terminal placement of combination terminals, after the plate check.

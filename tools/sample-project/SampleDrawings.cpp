@@ -21,6 +21,8 @@ constexpr const char* kPlateApp = "ORVAZelko_WpPlate";
 // The extended data of an entry-direction attribute: terminal number and connector name.
 constexpr const char* kTerminalNoApp = "ZELKOWP2_TANSHIBANGOU";
 constexpr const char* kConnectorApp = "ZELKOWP2_CN_NAME";
+// The size of a duct, which its WP duct line carries.
+constexpr const char* kDuctSizeApp = "ZELKO_DUCT_SIZE";
 
 /// Extended data of attributes, by tag: (application, first string).
 using AttributeData = std::map<std::string, std::vector<std::pair<const char*, std::string>>>;
@@ -30,7 +32,7 @@ class Drawing {
 public:
     Drawing() {
         for (const char* app :
-             {kPlateApp, zelko::kSymbolApp.data(), kTerminalNoApp, kConnectorApp}) {
+             {kPlateApp, zelko::kSymbolApp.data(), kTerminalNoApp, kConnectorApp, kDuctSizeApp}) {
             AcDbRegAppTable* apps = nullptr;
             m_db.getRegAppTable(apps, AcDb::kForWrite);
             auto* record = new AcDbRegAppTableRecord;
@@ -274,9 +276,18 @@ bool WriteLayout(const fs::path& file, int p, const Options& options, std::strin
                   {"PIN1", std::to_string(number)}},
                  "SYMBOL");
     }
-    // Ducts: a bar along the top of the front plate and a stem that ends against its side.
+    // Ducts: on the front plate a bar along the top and a stem of size 60 that ends against its
+    // side (a T); on the back plate two ducts that cross without touching ends.
     d.Rectangle(20, 700, 580, 740, "DCT40");
-    d.Rectangle(440, 100, 480, 700, "DCT40");
+    const AcDbObjectId stem = d.Rectangle(440, 100, 480, 700, "DCT40");
+    AcDbPolyline* sized = nullptr;
+    acdbOpenObject(sized, stem, AcDb::kForWrite);
+    resbuf* size = acutBuildList(1001, kDuctSizeApp, 1070, 60, 0);
+    sized->setXData(size);
+    acutRelRb(size);
+    sized->close();
+    d.Rectangle(720, 640, 1280, 680, "DCT40");
+    d.Rectangle(1200, 100, 1240, 780, "DCT40");
     // The title block names the panel.
     const AcDbObjectId title = d.Block("TITLE");
     d.Rectangle(0, 0, 300, 40, "0", title);
@@ -536,9 +547,10 @@ bool WriteSupportDrawings(const fs::path& installation, std::string& error) {
         }
     }
     {
-        Drawing mark;  // the duct junction mark
+        Drawing mark;  // the duct junction mark: two rings around the junction point
         mark.Layer("DUCT", 3);
-        mark.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d(0, 0, 1), 3), "DUCT");
+        mark.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d(0, 0, 1), 12), "DUCT");
+        mark.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d(0, 0, 1), 6), "DUCT");
         if (!mark.Save(support / "CMARK_DUCT.dxf", error)) {
             return false;
         }

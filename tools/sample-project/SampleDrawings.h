@@ -23,8 +23,9 @@ struct RouteCutSample {
 /// database reads it whatever the extension): the panel's two plates as closed
 /// polylines with "ORVAZelko_WpPlate" extended data, its components (symbol type "BAN") and
 /// terminal block "TB1" and relay terminals (type "TERM") as block references with the
-/// attributes NAME, INST_NO, BAN_NO and PIN1..PINn of the store's terminals, two ducts on
-/// layer "DCT40" that meet in a T, and a title block whose BAN_NO is the panel number. Then
+/// attributes NAME, INST_NO, BAN_NO and PIN1..PINn of the store's terminals, ducts on layer
+/// "DCT40" (two that meet in a T, the stem with "ZELKO_DUCT_SIZE" 60, and two that cross),
+/// and a title block whose BAN_NO is the panel number. Then
 /// the development drawing of each row of panels, "DWG/LAYOUT/LAYOUT_<row name>.dwg", laid
 /// out as the development-drawing command lays it out with "Not Blockage" ticked (the frame,
 /// the row's panel drawings side by side 100 units apart, symbols tagged with WP_PLATENAME and

@@ -1,6 +1,7 @@
 #include "services/supportfiles.h"
 
 #include <array>
+#include <filesystem>
 
 #include "Store.h"
 #include "common/text.h"
@@ -23,6 +24,12 @@ int MarkFilePath(std::string_view key, std::string& path, std::size_t bufferChar
         if (full.size() + 1 > bufferChars) {
             detail::SetLastError("ZELKOPSM: the path of '" + std::string(key) +
                                  "' is longer than the caller's buffer: " + full);
+            return 0;
+        }
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(full, ec)) {
+            detail::SetLastError("ZELKOPSM: the support drawing of '" + std::string(key) +
+                                 "' does not exist: " + full);
             return 0;
         }
         path = std::move(full);

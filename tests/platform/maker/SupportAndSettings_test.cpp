@@ -40,6 +40,13 @@ TEST_F(SampleTest, SupportDrawingPathsComeFromTheInstallation) {
     EXPECT_EQ(MarkFilePath("WAKUBASE", path, length), 0);
     EXPECT_EQ(path, "kept");
     EXPECT_EQ(MarkFilePath("WAKUBASE", path, length + 1), 1);
+    // A support drawing that is not there is not answered: the caller reports it by its key.
+    fs::remove(install() / "SUPPORT" / "CMARK_DUCT.dxf");
+    path = "kept";
+    EXPECT_EQ(MarkFilePath("CMARK_DUCT", path), 0);
+    EXPECT_EQ(path, "kept");
+    EXPECT_NE(MakerLastError().find("the support drawing of 'CMARK_DUCT' does not exist"),
+              std::string::npos);
 }
 
 TEST(MakerInstallFolder, ComesFromTheSettingOrTheEnvironment) {
