@@ -186,31 +186,14 @@ struct Walk {
     std::vector<CDuct> ducts;
 };
 
-/// The ids of model space's entities; false (printed) when model space cannot be read.
+/// The ids of model space's entities that are not erased; false (printed) when model space
+/// cannot be read.
 bool ModelSpaceIds(AcDbDatabase* database, std::vector<AcDbObjectId>& ids) {
-    CBlockTable table(database, AcDb::kForRead);
-    if (!table.isOpened()) {
-        ROUTIX_STATUS_ERROR(Source::ROUTIXCommandExports, "getBlockTable", table.status());
-        return false;
-    }
-    CRecord<AcDbBlockTableRecord> space;
-    if (Acad::ErrorStatus es = table->getAt(ACDB_MODEL_SPACE, space.ref(), AcDb::kForRead);
-        es != Acad::eOk) {
-        space.ref() = nullptr;
-        ROUTIX_STATUS_ERROR(Source::ROUTIXCommandExports, "getAt", es);
-        return false;
-    }
-    CRecordIterator it;
-    if (Acad::ErrorStatus es = space->newIterator(it.ref()); es != Acad::eOk) {
-        ROUTIX_STATUS_ERROR(Source::ROUTIXCommandExports, "newIterator", es);
-        return false;
-    }
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        if (it->getEntityId(id) == Acad::eOk)
-            ids.push_back(id);
-    }
-    return true;
+    return ForEachModelSpaceEntity(database, Source::ROUTIXCommandExports, UnreadableEntity::Skip,
+                                   [&](AcDbObjectId id, CEntity&) {
+                                       ids.push_back(id);
+                                       return true;
+                                   });
 }
 
 bool OnLayer(const AcDbEntity* entity, const char* layer) {
