@@ -141,16 +141,17 @@ bool CPutCyuukeiTerms::Collect(int mode, std::vector<CCyuukeiTerm>& rows, std::s
     if (g_b3DMode) {
         std::string resolved;
         CSokucyou().GetLayoutFolder(folder, resolved, false);
-        const fs::path file = zelko::WimFileOfFolder(fs::path(resolved.empty() ? std::string(folder) : resolved));
+        const fs::path file =
+            zelko::WimFileOfFolder(fs::path(resolved.empty() ? std::string(folder) : resolved));
         if (!CSokucyou::IsFileExist(file.string()))
             return false;
         handles.parts = zelko::BomOpenFile(file);
     } else {
         handles.parts = zelko::BomOpenDefault();
     }
-    const zelko::BomTable* table =
-        handles.parts != nullptr ? zelko::BomFindTable(handles.parts, zelko::BomRole::Parts)
-                                 : nullptr;
+    const zelko::BomTable* table = handles.parts != nullptr
+                                       ? zelko::BomFindTable(handles.parts, zelko::BomRole::Parts)
+                                       : nullptr;
     if (table == nullptr) {
         PrintReason();
         return false;

@@ -210,10 +210,9 @@ void RelayTermPlacement(int argument) {
         return;
     const std::string root = DrawingRoot();
     const std::string drawingPath = CPathText::Join(folder, DrawingName());
-    const bool layoutDrawing =
-        g_b3DMode ? CPathText::StartsWithNoCase(DrawingName(), "LAYOUT_") &&
-                        zelko::DrawingKindCheck(drawingPath) == 0
-                  : ContainsNoCase(folder, root);
+    const bool layoutDrawing = g_b3DMode ? CPathText::StartsWithNoCase(DrawingName(), "LAYOUT_") &&
+                                               zelko::DrawingKindCheck(drawingPath) == 0
+                                         : ContainsNoCase(folder, root);
     if (!layoutDrawing && !zelko::ProjIsOpen()) {
         context.MsgBox(IDS_OPEN_PROJECT, caption, kErrorStyle);
         return;

@@ -8,12 +8,12 @@
 
 #include <cerrno>
 
-#include "platform/host/HostSession.h"
 #include "frame/ConsoleError.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
 #include "frame/Resources.h"
 #include "frame/RoutixLog.h"
+#include "platform/host/HostSession.h"
 #include "support/FileSupport.h"
 
 extern "C" int ZelkoOrdinal1012();
@@ -22,9 +22,9 @@ extern "C" int ZelkoOrdinal1037();
 
 namespace {
 
+using hosttest::HostSession;
 using routix::g_b3DMode;
 using routix::g_pDocDataManager;
-using hosttest::HostSession;
 
 // A drawing saved by the database and opened by the host as a document.
 std::string SaveDrawing(const testsupport::TempDir& dir, const std::string& name) {

@@ -564,12 +564,8 @@ bool WriteSupportDrawings(const fs::path& installation, std::string& error) {
     }
     // The symbol library the relay-terminal placement draws from ("SYMBOL/<symbol>.dxf"): a
     // terminal block 8 units wide per terminal, 2D and 3D symbols of the terminal parts.
-    const std::array<std::pair<const char*, int>, 6> symbols = {{{"TB-10", 1},
-                                                                 {"RT-1", 1},
-                                                                 {"RT-2", 2},
-                                                                 {"TB10_3D", 1},
-                                                                 {"RT1_3D", 1},
-                                                                 {"RT2_3D", 2}}};
+    const std::array<std::pair<const char*, int>, 6> symbols = {
+        {{"TB-10", 1}, {"RT-1", 1}, {"RT-2", 2}, {"TB10_3D", 1}, {"RT1_3D", 1}, {"RT2_3D", 2}}};
     for (const auto& [name, pins] : symbols) {
         Drawing symbol;
         symbol.Layer("TERMINAL", 4);

@@ -193,8 +193,8 @@ int Host::RunHostCommand(const std::vector<resbuf*>& args) {
     const std::string name = GlobalCommandName(args[0]->resval.rstring);
     if (const auto registered = Registered().find(name); registered != Registered().end()) {
         const std::vector<resbuf*> arguments(args.begin() + 1, args.end());
-        const CommandOutcome outcome = RunCommand(
-            args[0]->resval.rstring, [&] { return registered->second(arguments); });
+        const CommandOutcome outcome =
+            RunCommand(args[0]->resval.rstring, [&] { return registered->second(arguments); });
         return outcome == CommandOutcome::Ended ? RTNORM : RTERROR;
     }
     const auto found = Commands().find(name);

@@ -63,7 +63,6 @@ host::CommandOutcome MoveAttributesDirect(const std::vector<resbuf*>&) {
         ++blocks;
     }
     host.Console() << "\nZELKO_3D_MOVEATT_DIRECT: " << blocks << " terminal blocks.";
-    host.PickFirst().clear();
     return host::CommandOutcome::Ended;
 }
 

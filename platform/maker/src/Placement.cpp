@@ -212,8 +212,7 @@ int Place(const fs::path& parameterFile, bool threeD) {
         SetAttribute(reference.get(), "TYPE", Value(line, "TYPE+"));
         SetAttribute(reference.get(), "SPEC", Value(line, "SPEC+"));
         int pin = 0;
-        for (std::string_view terminal : common::Split(Value(line, "PIN1"), ','))
-        {
+        for (std::string_view terminal : common::Split(Value(line, "PIN1"), ',')) {
             ++pin;
             SetAttribute(reference.get(), "PIN" + std::to_string(pin), std::string(terminal), pin);
         }

@@ -35,7 +35,7 @@ bool Exec(sqlite3* db, const char* sql) {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int ZelkoOrdinal1009(int mode,
-                                                                        const char* database) {
+                                                                       const char* database) {
     if (mode != 0 || database == nullptr || database[0] == '\0')
         return Fail(1, "the mode is 0 and a database path is needed");
     sqlite3* db = nullptr;
@@ -51,7 +51,8 @@ extern "C" __attribute__((visibility("default"))) int ZelkoOrdinal1009(int mode,
                            nullptr) != SQLITE_OK ||
         sqlite3_bind_text(attach, 1, parts.c_str(), -1, SQLITE_TRANSIENT) != SQLITE_OK ||
         sqlite3_step(attach) != SQLITE_DONE) {
-        result = Fail(3, "the parts database '" + parts + "' cannot be read: " + sqlite3_errmsg(db));
+        result =
+            Fail(3, "the parts database '" + parts + "' cannot be read: " + sqlite3_errmsg(db));
     }
     sqlite3_finalize(attach);
     if (result == 0) {
@@ -67,8 +68,8 @@ extern "C" __attribute__((visibility("default"))) int ZelkoOrdinal1009(int mode,
                  "ORDER BY q.code, q.bompinno") &&
             Exec(db, "COMMIT");
         if (!done) {
-            result = Fail(4, std::string("'") + database + "' cannot be updated: " +
-                                 sqlite3_errmsg(db));
+            result =
+                Fail(4, std::string("'") + database + "' cannot be updated: " + sqlite3_errmsg(db));
             Exec(db, "ROLLBACK");
         }
     }

@@ -7,7 +7,7 @@
 // them under each reference's present position, rotation and scale, so the texts sit on the
 // blocks again after they were placed or moved. Attributes without a definition in the block
 // stay where they are; other entities of the selection are left alone. It prints
-// "\nZELKO_3D_MOVEATT_DIRECT: N terminal blocks." and clears the pick-first selection.
+// "\nZELKO_3D_MOVEATT_DIRECT: N terminal blocks."; the pick-first selection stays.
 
 namespace zelko {
 
