@@ -14,7 +14,8 @@
 //   The blocks stand side by side from there to the right, as on a rail: each one's left edge
 //   at the previous one's right edge (a block's width is the width of its contents, at least
 //   one unit), in the order of the file's lines, on layer "SYMBOL".
-// - Each block reference is a maker symbol of type "TERM" (extended data "ZELKO_SYMBOL") and
+// - The name and the terminals are shown below the block (text height 1.5); each block
+//   reference is a maker symbol of type "TERM" (extended data "ZELKO_SYMBOL") and
 //   carries the line's values as attributes: NAME (NAME-), BAN_NO, B_CODE, TYPE (TYPE+),
 //   SPEC (SPEC+) and the terminals PIN1, PIN2, ...: the PIN1 column split at "," (a block
 //   terminal "1,2" gets PIN1 "1" and PIN2 "2"). An attribute the block defines is set, any

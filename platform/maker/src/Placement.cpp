@@ -76,11 +76,12 @@ fs::path SymbolDrawing(const std::string& symbol) {
     return exact;
 }
 
-/// The width of a block's contents (at least one unit) and the distance from its insertion
-/// base to the left edge of its contents.
-void BlockWidth(AcDbObjectId blockId, double& width, double& left) {
+/// The width of a block's contents (at least one unit), the distance from its insertion base
+/// to the left edge of its contents, and the height of its lower edge above the base.
+void BlockWidth(AcDbObjectId blockId, double& width, double& left, double& bottom) {
     width = 1.0;
     left = 0.0;
+    bottom = 0.0;
     Opened<AcDbBlockTableRecord> block(blockId, AcDb::kForRead);
     if (!block)
         return;
@@ -102,13 +103,14 @@ void BlockWidth(AcDbObjectId blockId, double& width, double& left) {
         return;
     width = std::max(1.0, box.maxPoint().x - box.minPoint().x);
     left = box.minPoint().x;
+    bottom = box.minPoint().y;
 }
 
 /// Sets the attribute `tag` of the reference, or adds it when the block defines none: the name
-/// and the terminals visible, stacked below the insertion point (`row` 0, 1, ...), the others
-/// invisible at the insertion point.
+/// and the terminals visible, stacked below the block's lower edge `bottom` (`row` 0, 1, ...),
+/// the others invisible at the insertion point.
 void SetAttribute(AcDbBlockReference* reference, const std::string& tag, const std::string& value,
-                  int row = -1) {
+                  int row = -1, double bottom = 0) {
     std::unique_ptr<AcDbObjectIterator> iterator(reference->attributeIterator());
     for (; iterator && !iterator->done(); iterator->step()) {
         AcDbAttribute* attribute = nullptr;
@@ -123,10 +125,10 @@ void SetAttribute(AcDbBlockReference* reference, const std::string& tag, const s
     }
     AcGePoint3d position = reference->position();
     if (row >= 0)
-        position.y -= 4.0 * (row + 1);
+        position.y += bottom - 2.0 * (row + 1);
     auto* attribute = new AcDbAttribute(position, value.c_str(), tag.c_str());
     attribute->setDatabaseDefaults(reference->database());
-    attribute->setHeight(2.5);
+    attribute->setHeight(1.5);
     attribute->setInvisible(row < 0);
     attribute->setLayer(kLayer);
     if (reference->appendAttribute(attribute) == Acad::eOk)
@@ -193,7 +195,8 @@ int Place(const fs::path& parameterFile, bool threeD) {
         }
         double width = 1.0;
         double left = 0.0;
-        BlockWidth(blockId, width, left);
+        double bottom = 0.0;
+        BlockWidth(blockId, width, left, bottom);
         AcDbObjectId referenceId;
         if (SymInsertBlock(referenceId, AcGePoint3d(x - left, picked[1], picked[2]), blockId,
                            database, kLayer) == 0) {
@@ -206,7 +209,7 @@ int Place(const fs::path& parameterFile, bool threeD) {
         if (!reference)
             continue;
         MarkTerminalBlock(reference.get(), database);
-        SetAttribute(reference.get(), "NAME", Value(line, "NAME-"), 0);
+        SetAttribute(reference.get(), "NAME", Value(line, "NAME-"), 0, bottom);
         SetAttribute(reference.get(), "BAN_NO", Value(line, "BAN_NO"));
         SetAttribute(reference.get(), "B_CODE", Value(line, "B_CODE"));
         SetAttribute(reference.get(), "TYPE", Value(line, "TYPE+"));
@@ -214,7 +217,8 @@ int Place(const fs::path& parameterFile, bool threeD) {
         int pin = 0;
         for (std::string_view terminal : common::Split(Value(line, "PIN1"), ',')) {
             ++pin;
-            SetAttribute(reference.get(), "PIN" + std::to_string(pin), std::string(terminal), pin);
+            SetAttribute(reference.get(), "PIN" + std::to_string(pin), std::string(terminal), pin,
+                         bottom);
         }
         ++placed;
     }
