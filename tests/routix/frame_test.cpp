@@ -236,13 +236,14 @@ TEST_F(Frame, WithAPlateTheRoutineRunsWithTheFlagSetAndAMalformedPlateFailsSilen
     EXPECT_EQ(ZelkoOrdinal1029(), 0);
     EXPECT_EQ(session.TakeConsole(), "");
     routix::g_plateSelection = [] { return std::optional<std::string>("P1_FRONT"); };
-    // The placement routine runs: without a drawing it finds no drawing folder (message 101).
+    // The placement routine runs: without a project the drawing is no layout drawing and a
+    // project must be open (message 104).
     EXPECT_EQ(ZelkoOrdinal1029(), 1);
     EXPECT_EQ(ZelkoOrdinal1037(), 1);
     EXPECT_FALSE(g_b3DMode);
     const std::string box =
-        "\n*** message box \"Drawing of Exploring Panel\" OK WARNING ***\n"
-        "Execute WP-FromTo previously.\n*** answer: OK ***\n";
+        "\n*** message box \"Place Internal Terminal Block\" OK WARNING ***\n"
+        "Open the project.\n*** answer: OK ***\n";
     EXPECT_EQ(session.TakeConsole(), box + box);
     routix::g_plateSelection = [] { return std::optional<std::string>(); };
 }
