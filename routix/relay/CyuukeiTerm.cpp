@@ -1,5 +1,6 @@
 #include "relay/CyuukeiTerm.h"
 
+#include <iterator>
 #include <map>
 #include <unordered_map>
 
@@ -225,11 +226,21 @@ bool WriteParamFile(const std::string& path, const std::vector<CCyuukeiTerm>& ro
         name + ".new", path, [&](CLog& log, const CWatchingLogReporter& reporter) {
             log.Out(threeD ? "NAME-\tPIN1\tBAN_NO\tBOM3DSYM\tNAME+\tB_CODE\tTYPE+\tSPEC+\r\n"
                            : "NAME-\tPIN1\tBAN_NO\tBOMBSYM\tNAME+\tB_CODE\tTYPE+\tSPEC+\r\n");
+            // Each line written whole as one text: the formatted output would cut a line
+            // longer than 1023 characters, and the next line would run on from it.
+            std::string line;
             for (const CCyuukeiTerm& row : rows) {
-                log.Out("%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\r\n", row.m_strName.c_str(),
-                        row.m_strPin1.c_str(), row.m_strBanNo.c_str(), row.m_strSymbol.c_str(),
-                        row.m_strName.c_str(), row.m_strBCode.c_str(), row.m_strType.c_str(),
-                        row.m_strSpec.c_str());
+                const std::string* fields[] = {&row.m_strName,   &row.m_strPin1, &row.m_strBanNo,
+                                               &row.m_strSymbol, &row.m_strName, &row.m_strBCode,
+                                               &row.m_strType,   &row.m_strSpec};
+                line.clear();
+                for (std::size_t f = 0; f < std::size(fields); ++f) {
+                    if (f > 0)
+                        line += '\t';
+                    line += *fields[f];
+                }
+                line += "\r\n";
+                log.OutPlain(line);
                 if (reporter.Failed())
                     break;
             }

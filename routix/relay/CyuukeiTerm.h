@@ -23,6 +23,9 @@
 //   nothing was placed; a missing 3D parts database ends it silently, as the placement does.
 // - A wiring database that cannot be read gives no pin values (the reason is printed once).
 // - Symbols are looked up once per part code.
+// - Each row is written as one plain text (the same bytes as the line format "%s\t...\r\n"),
+//   so a row longer than the formatted output's 1023 characters is kept whole instead of being
+//   cut and run on into the next line.
 
 #include <filesystem>
 #include <string>

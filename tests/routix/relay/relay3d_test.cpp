@@ -64,8 +64,11 @@ protected:
         ASSERT_TRUE(zelko::ProjOpen(sample.project().string()));
         zelko::RegisterMakerCommands();
         routix::g_plateSelection = [] { return std::optional<std::string>("P01_PL1"); };
+        handles = zelko::MakerLiveHandles();
     }
     void TearDown() override {
+        // Everything the commands got from the maker's services was released.
+        EXPECT_EQ(zelko::MakerLiveHandles(), handles);
         routix::g_plateSelection = [] { return std::optional<std::string>(); };
         zelko::ProjClose();
         unsetenv("TMPDIR");
@@ -74,6 +77,7 @@ protected:
 
     Sample sample;
     fs::path layout;
+    int handles = 0;
 };
 
 // Block terminals: the two rows of XT1's first part RT-2 (pins 1 and 2) become one row "1,2";

@@ -174,6 +174,25 @@ TEST(RelayTerminals, APartCodeWithAQuoteFindsExactlyItsPart) {
     EXPECT_NE(run.out.find("\nNo symbol for the terminal XT1:2."), std::string::npos);
 }
 
+// A row longer than a formatted line (1023 characters) is written whole, its line end kept.
+TEST(RelayTerminals, ALongRowIsWrittenWhole) {
+    Sample sample;
+    ASSERT_TRUE(sample.ok());
+    ASSERT_TRUE(sample.ProjectSql(
+        "UPDATE terminal SET spec = replace(hex(zeroblob(700)), '00', 'AB') WHERE list = 3"));
+    const ProgramRun run = Cadhost(sample, Open(sample) + "ordinal 1005\n> 900,0\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string longSpec;
+    for (int i = 0; i < 700; ++i)
+        longSpec += "AB";
+    auto line = [&](const char* pin, const char* part) {
+        return std::string("XD1\t") + pin + "\tP1\t" + part + "\tXD1\t" + part + "\tUT4\t" +
+               longSpec + "\r\n";
+    };
+    EXPECT_EQ(ReadBytes(sample.temp() / "DoorParam.txt"),
+              std::string(kHeader2D) + line("3", "RT-2") + line("1", "RT-2") + line("2", "RT-1"));
+}
+
 // Bad input: no parts database, no project, a temporary folder that cannot be written. The
 // previous parameter file survives each.
 TEST(RelayTerminals, MissingPartsDatabaseNoProjectAndAnUnwritableTemporaryFolder) {
