@@ -12,6 +12,7 @@
 #include "frame/EntryPoints.h"
 #include "maker/commands.h"
 #include "platform/host/HostSession.h"
+#include "relay/CyuukeiTerm.h"
 #include "services/maker.h"
 #include "services/project.h"
 #include "services/symbols.h"
@@ -138,6 +139,20 @@ TEST_F(Relay3D, APartsDatabaseWithoutTheThreeDSymbolColumn) {
                   "\n部品マスタに3Dシンボル(BOM3DSYM属性)が割り当てられていません。"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(sample.temp() / "Param.txt"));
+}
+
+// The symbol values of the parts database as block names.
+TEST(RelaySymbols, QuotesAndTheDrawingExtensionAreCut) {
+    const std::pair<const char*, const char*> cases[] = {{"'TB-10.DWG'", "TB-10"},
+                                                         {"RT-1.dwg", "RT-1"},
+                                                         {"CN-6", "CN-6"},
+                                                         {"'A.dwg.dwg'", "A.dwg"},
+                                                         {"''", ""},
+                                                         {".Dwg", ""},
+                                                         {"TB.DXF", "TB.DXF"},
+                                                         {"", ""}};
+    for (const auto& [value, symbol] : cases)
+        EXPECT_EQ(routix::CleanSymbol(value), symbol) << value;
 }
 
 }  // namespace

@@ -153,7 +153,8 @@ TEST(RelayTerminals, BothLoadVariants) {
 }
 
 // A part code holding a quote is bound, never pasted into the query: it finds exactly its
-// part, and a code that would widen a pasted query finds nothing.
+// part, and a code that would widen a pasted query finds nothing. The symbol 'TB-10.DWG' of
+// the parts database is TB-10.
 TEST(RelayTerminals, APartCodeWithAQuoteFindsExactlyItsPart) {
     Sample sample;
     ASSERT_TRUE(sample.ok());
@@ -161,13 +162,15 @@ TEST(RelayTerminals, APartCodeWithAQuoteFindsExactlyItsPart) {
         "UPDATE terminal SET part_code = 'RT''2' WHERE list = 3 AND kind = 1 AND terminal_no = "
         "'1';"
         "UPDATE terminal SET part_code = 'x'' OR ''1''=''1' WHERE list = 3 AND kind = 1 AND "
-        "terminal_no = '2'"));
+        "terminal_no = '2';"
+        "UPDATE terminal SET part_code = 'TB-10' WHERE list = 3 AND kind = 1 AND terminal_no = "
+        "'3'"));
     ASSERT_TRUE(
         sample.PartsSql("INSERT INTO bom (code, bombsym) VALUES ('RT''2', '''Q''X.DWG''')"));
     const ProgramRun run = Cadhost(sample, Open(sample) + "ordinal 1004\n> 900,0\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(sample.temp() / "BannaiParam.txt"),
-              std::string(kHeader2D) + Line("XT1", "3", "RT-2", "RT-2") +
+              std::string(kHeader2D) + Line("XT1", "3", "TB-10", "TB-10") +
                   Line("XT1", "1", "Q'X", "RT'2") + Line("XT1", "2", "", "x' OR '1'='1"));
     // The placement says which lines it could not draw.
     EXPECT_NE(run.out.find("/SYMBOL/Q'X.dxf cannot be read"), std::string::npos) << run.out;
