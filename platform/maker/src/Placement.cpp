@@ -215,7 +215,8 @@ int Place(const fs::path& parameterFile, bool threeD) {
         SetAttribute(reference.get(), "TYPE", Value(line, "TYPE+"));
         SetAttribute(reference.get(), "SPEC", Value(line, "SPEC+"));
         int pin = 0;
-        for (std::string_view terminal : common::Split(Value(line, "PIN1"), ',')) {
+        const std::string terminals = Value(line, "PIN1");  // the views below point into it
+        for (std::string_view terminal : common::Split(terminals, ',')) {
             ++pin;
             SetAttribute(reference.get(), "PIN" + std::to_string(pin), std::string(terminal), pin,
                          bottom);
