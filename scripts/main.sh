@@ -81,6 +81,24 @@ ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release
     --script "$home/routix-ducts.scr"
 echo "WP duct lines: $top/build/ducts.dwg, picture $top/build/ducts.png"
 
+# ROUTIX's relay terminals (entry point 1004): the inside-panel relay terminals of panel P1 in
+# its panel drawing, written to the parameter file BannaiParam.txt (in build/sample-home/tmp)
+# and placed by the placement service to the right of the panel; a picture of them
+# (build/relay-terminals.png). The drawing itself is not saved.
+mkdir -p "$home/tmp"
+cat >"$home/routix-relay.scr" <<SCRIPT
+open "$samples/SAMPLE/DWG/PANEL/P01.dwg"
+ordinal 1004
+> 900,100
+render "$top/build/relay-terminals.png" 880,70 940,110
+SCRIPT
+echo "ROUTIX: entry point 1004 on P01 (script $home/routix-relay.scr)."
+TMPDIR="$home/tmp" ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" \
+    --release 23 --project "$samples/SAMPLE" --script "$home/routix-relay.scr"
+echo "Parameter file $home/tmp/BannaiParam.txt (tabs shown as |):"
+tr '\t' '|' <"$home/tmp/BannaiParam.txt"
+echo "Picture of the placed terminal blocks: $top/build/relay-terminals.png"
+
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
 # each panel also gets its _ADD and _SUB files.

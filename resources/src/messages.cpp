@@ -353,7 +353,7 @@ std::string StringTable::Text(std::uint32_t id) const {
     return text != nullptr ? *text : std::string();
 }
 
-std::filesystem::path StringsFolderOf(const void* address) {
+std::filesystem::path ModuleFolderOf(const void* address) {
     Dl_info info{};
     link_map* map = nullptr;
     std::filesystem::path module;
@@ -366,7 +366,11 @@ std::filesystem::path StringsFolderOf(const void* address) {
     }
     std::error_code ignored;
     const std::filesystem::path absolute = std::filesystem::absolute(module, ignored);
-    return (absolute.empty() ? module : absolute).parent_path() / "strings";
+    return (absolute.empty() ? module : absolute).parent_path();
+}
+
+std::filesystem::path StringsFolderOf(const void* address) {
+    return ModuleFolderOf(address) / "strings";
 }
 
 }  // namespace messages

@@ -43,64 +43,31 @@ std::string KeyFilePath(const std::string& relative, const std::string& searched
     return named ? file : std::string();
 }
 
-/// Hands CLog's failures to the plug-in's reporter and remembers that one happened.
-class WatchingReporter : public CLogReporter {
-public:
-    void TempFolderError() override { LogReporter().TempFolderError(); }
-    void CannotOpen(const std::string& path, int lastError) override {
-        m_failed = true;
-        LogReporter().CannotOpen(path, lastError);
-    }
-    void WriteFailed(Step step, Output output, const std::string& path, int lastError) override {
-        m_failed = true;
-        LogReporter().WriteFailed(step, output, path, lastError);
-    }
-    bool Failed() const { return m_failed; }
-
-private:
-    bool m_failed = false;
-};
-
 /// Writes the header and `rows` to `keyFile`, replacing it only when all was written.
 void WriteKeyFile(const std::string& keyFile, const std::vector<COutputData>& rows) {
-    const std::string partial = keyFile + ".new";
-    std::error_code ec;
-    fs::remove(partial, ec);
-    WatchingReporter reporter;
-    CLog log("Temp.log", reporter);
-    if (!log.Open(partial))
-        return;
-    std::string header;
-    for (std::size_t c = 0; c < COutputData::kColumnNames.size(); ++c) {
-        if (c > 0)
-            header += '\t';
-        header += COutputData::kColumnNames[c];
-    }
-    log.Out("%s\r\n", header.c_str());
-    std::string line;
-    for (const COutputData& row : rows) {
-        // One plain write per line: the separators and fields exactly as they are.
-        line.clear();
-        for (std::size_t c = 0; c < row.fields().size(); ++c) {
+    ReplaceThroughLog("Temp.log", keyFile, [&](CLog& log, const CWatchingLogReporter& reporter) {
+        std::string header;
+        for (std::size_t c = 0; c < COutputData::kColumnNames.size(); ++c) {
             if (c > 0)
-                line += '\t';
-            line += row.fields()[c];
+                header += '\t';
+            header += COutputData::kColumnNames[c];
         }
-        log.OutPlain(line);
-        log.Out("\r\n");
-        if (reporter.Failed())
-            break;
-    }
-    log.Close();
-    if (reporter.Failed()) {
-        fs::remove(partial, ec);
-        return;
-    }
-    fs::rename(partial, keyFile, ec);
-    if (ec) {
-        reporter.CannotOpen(keyFile, ec.value());
-        fs::remove(partial, ec);
-    }
+        log.Out("%s\r\n", header.c_str());
+        std::string line;
+        for (const COutputData& row : rows) {
+            // One plain write per line: the separators and fields exactly as they are.
+            line.clear();
+            for (std::size_t c = 0; c < row.fields().size(); ++c) {
+                if (c > 0)
+                    line += '\t';
+                line += row.fields()[c];
+            }
+            log.OutPlain(line);
+            log.Out("\r\n");
+            if (reporter.Failed())
+                break;
+        }
+    });
 }
 
 }  // namespace

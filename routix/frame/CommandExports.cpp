@@ -5,13 +5,13 @@
 #include "extract/LayoutKey.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
+#include "relay/RelayCommands.h"
 
 namespace routix {
 
 std::function<std::optional<std::string>()> g_plateSelection = [] {
     return std::optional<std::string>();
 };
-std::function<void(int)> g_relayPlacement3D;
 
 PlateCheck CheckPlate(const std::optional<std::string>& plate, std::string* panel,
                       std::string* plateName) {
@@ -39,15 +39,26 @@ int PlateCheckedEntryPoint(int argument) {
         case PlateCheck::Ok:
             break;
     }
-    return RunEntryPoint(Flag3D::Set, [argument] {
-        if (g_relayPlacement3D)
-            g_relayPlacement3D(argument);
-    });
+    return RunEntryPoint(Flag3D::Set, [argument] { RelayTermPlacement(argument); });
 }
 
 }  // namespace routix
 
 using namespace routix;
+
+// The relay terminals between panels, inside the panel and on the door: their parameter file
+// handed to the placement service.
+ROUTIX_ENTRY_POINT(1003) {
+    return RunEntryPoint(Flag3D::Cleared, RelayTermsBetweenPanels);
+}
+
+ROUTIX_ENTRY_POINT(1004) {
+    return RunEntryPoint(Flag3D::Cleared, RelayTermsInsidePanel);
+}
+
+ROUTIX_ENTRY_POINT(1005) {
+    return RunEntryPoint(Flag3D::Cleared, RelayTermsOnDoor);
+}
 
 // The layout key file of a folder's layout drawings.
 ROUTIX_ENTRY_POINT(1006) {
@@ -59,6 +70,16 @@ ROUTIX_ENTRY_POINT(1012) {
     return RunEntryPoint(Flag3D::Cleared, [] {});
 }
 
+// The placement dialog of the relay terminals, repeated until cancelled.
+ROUTIX_ENTRY_POINT(1013) {
+    return RunEntryPoint(Flag3D::Cleared, [] { RelayTermPlacement(1); });
+}
+
+// 3D relay-terminal placement of combination terminals, after the plate check.
+ROUTIX_ENTRY_POINT(1029) {
+    return PlateCheckedEntryPoint(1);
+}
+
 // The WP duct lines of the current drawing; the 3D mode flag is left as it is.
 ROUTIX_ENTRY_POINT(1033) {
     return RunEntryPoint(Flag3D::Untouched, WpDuctLines);
@@ -68,11 +89,6 @@ ROUTIX_ENTRY_POINT(1033) {
 // flag is left as it is.
 ROUTIX_ENTRY_POINT(1034) {
     return RunEntryPoint(Flag3D::Untouched, DuctShape);
-}
-
-// 3D relay-terminal placement of combination terminals, after the plate check.
-ROUTIX_ENTRY_POINT(1029) {
-    return PlateCheckedEntryPoint(1);
 }
 
 // 3D relay-terminal placement of block terminals, after the plate check.

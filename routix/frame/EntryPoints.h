@@ -50,11 +50,9 @@ PlateCheck CheckPlate(const std::optional<std::string>& plate, std::string* pane
 /// plate; a caller (a test, or a later plate selection) may put another source here.
 extern std::function<std::optional<std::string>()> g_plateSelection;
 
-/// The relay-terminal placement routine with its argument (1: combination terminals, 0: block
-/// terminals); filled in where that routine is built.
-extern std::function<void(int)> g_relayPlacement3D;
-
-/// The entry point of 1029 and 1037: the plate check, then the routine with the flag set.
+/// The entry point of 1029 and 1037: the plate check, then the relay-terminal placement
+/// (relay/RelayCommands.h, argument 1: combination terminals, 0: block terminals), called
+/// directly, with the flag set.
 /// FALSE (0) when the check fails: message 2660 in a box when there is no plate, silently
 /// when the text is malformed.
 int PlateCheckedEntryPoint(int argument);

@@ -1,5 +1,7 @@
 #include "frame/RoutixLog.h"
 
+#include <filesystem>
+
 #include "frame/ConsoleError.h"
 #include "frame/MessageBox.h"
 
@@ -53,6 +55,46 @@ public:
 CLogReporter& LogReporter() {
     static RoutixLogReporter reporter;
     return reporter;
+}
+
+void CWatchingLogReporter::TempFolderError() {
+    LogReporter().TempFolderError();
+}
+
+void CWatchingLogReporter::CannotOpen(const std::string& path, int lastError) {
+    m_failed = true;
+    LogReporter().CannotOpen(path, lastError);
+}
+
+void CWatchingLogReporter::WriteFailed(Step step, Output output, const std::string& path,
+                                       int lastError) {
+    m_failed = true;
+    LogReporter().WriteFailed(step, output, path, lastError);
+}
+
+bool ReplaceThroughLog(std::string_view logName, const std::string& path,
+                       const std::function<void(CLog&, const CWatchingLogReporter&)>& write) {
+    namespace fs = std::filesystem;
+    const std::string partial = path + ".new";
+    std::error_code ec;
+    fs::remove(partial, ec);
+    CWatchingLogReporter reporter;
+    CLog log(logName, reporter);
+    if (!log.Open(partial))
+        return false;
+    write(log, reporter);
+    log.Close();
+    if (reporter.Failed()) {
+        fs::remove(partial, ec);
+        return false;
+    }
+    fs::rename(partial, path, ec);
+    if (ec) {
+        reporter.CannotOpen(path, ec.value());
+        fs::remove(partial, ec);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace routix

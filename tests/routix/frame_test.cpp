@@ -8,12 +8,12 @@
 
 #include <cerrno>
 
-#include "platform/host/HostSession.h"
 #include "frame/ConsoleError.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
 #include "frame/Resources.h"
 #include "frame/RoutixLog.h"
+#include "platform/host/HostSession.h"
 #include "support/FileSupport.h"
 
 extern "C" int ZelkoOrdinal1012();
@@ -22,9 +22,9 @@ extern "C" int ZelkoOrdinal1037();
 
 namespace {
 
+using hosttest::HostSession;
 using routix::g_b3DMode;
 using routix::g_pDocDataManager;
-using hosttest::HostSession;
 
 // A drawing saved by the database and opened by the host as a document.
 std::string SaveDrawing(const testsupport::TempDir& dir, const std::string& name) {
@@ -214,8 +214,6 @@ TEST(PlateCheck, SplitsAtTheFirstUnderscoreWhichMustNotComeFirst) {
 }
 
 TEST_F(Frame, WithoutAPlateTheRelayEntryPointsShowMessage2660AndLeaveTheFlag) {
-    int runs = 0;
-    routix::g_relayPlacement3D = [&](int) { ++runs; };
     for (bool before : {false, true}) {
         g_b3DMode = before;
         EXPECT_EQ(ZelkoOrdinal1029(), 0);
@@ -231,23 +229,23 @@ TEST_F(Frame, WithoutAPlateTheRelayEntryPointsShowMessage2660AndLeaveTheFlag) {
     ZelkoOrdinal1029();
     EXPECT_NE(session.TakeConsole().find("\n仮配置の対象を、面選択してください。\n"),
               std::string::npos);
-    EXPECT_EQ(runs, 0);
-    routix::g_relayPlacement3D = nullptr;
 }
 
 TEST_F(Frame, WithAPlateTheRoutineRunsWithTheFlagSetAndAMalformedPlateFailsSilently) {
-    std::vector<std::pair<int, bool>> runs;
-    routix::g_relayPlacement3D = [&](int argument) { runs.emplace_back(argument, g_b3DMode); };
     routix::g_plateSelection = [] { return std::optional<std::string>("_FRONT"); };
     EXPECT_EQ(ZelkoOrdinal1029(), 0);
     EXPECT_EQ(session.TakeConsole(), "");
     routix::g_plateSelection = [] { return std::optional<std::string>("P1_FRONT"); };
+    // The placement routine runs: without a project the drawing is no layout drawing and a
+    // project must be open (message 104).
     EXPECT_EQ(ZelkoOrdinal1029(), 1);
     EXPECT_EQ(ZelkoOrdinal1037(), 1);
     EXPECT_FALSE(g_b3DMode);
-    EXPECT_EQ(runs, (std::vector<std::pair<int, bool>>{{1, true}, {0, true}}));
+    const std::string box =
+        "\n*** message box \"Place Internal Terminal Block\" OK WARNING ***\n"
+        "Open the project.\n*** answer: OK ***\n";
+    EXPECT_EQ(session.TakeConsole(), box + box);
     routix::g_plateSelection = [] { return std::optional<std::string>(); };
-    routix::g_relayPlacement3D = nullptr;
 }
 
 TEST(ConsoleError, TheFormsOfTheErrorLines) {

@@ -574,6 +574,22 @@ bool WriteSupportDrawings(const fs::path& installation, std::string& error) {
             return false;
         }
     }
+    // The symbol library the relay-terminal placement draws from ("SYMBOL/<symbol>.dxf"): a
+    // terminal block 8 units wide per terminal, 2D and 3D symbols of the terminal parts.
+    const std::array<std::pair<const char*, int>, 6> symbols = {
+        {{"TB-10", 1}, {"RT-1", 1}, {"RT-2", 2}, {"TB10_3D", 1}, {"RT1_3D", 1}, {"RT2_3D", 2}}};
+    for (const auto& [name, pins] : symbols) {
+        Drawing symbol;
+        symbol.Layer("TERMINAL", 4);
+        symbol.Rectangle(0, -12, 8.0 * pins, 12, "TERMINAL");
+        for (int pin = 1; pin < pins; ++pin) {
+            symbol.Line(8.0 * pin, -12, 8.0 * pin, 12, "TERMINAL");
+        }
+        symbol.Add(new AcDbCircle(AcGePoint3d(4, 6, 0), AcGeVector3d(0, 0, 1), 2), "TERMINAL");
+        if (!symbol.Save(installation / "SYMBOL" / (std::string(name) + ".dxf"), error)) {
+            return false;
+        }
+    }
     return true;
 }
 

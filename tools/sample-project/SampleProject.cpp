@@ -433,6 +433,7 @@ bool WriteInstallation(const fs::path& folder, std::string& error) {
     std::error_code ec;
     fs::create_directories(folder / "BOM", ec);
     fs::create_directories(folder / "SUPPORT", ec);
+    fs::create_directories(folder / "SYMBOL", ec);
     if (ec) {
         error = "'" + folder.string() + "': " + common::Describe(ec);
         return false;
@@ -508,8 +509,8 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
         db.Insert("INSERT INTO duct_type (seq, name, width, type) VALUES (?, ?, ?, ?)",
                   {std::int64_t{seq}, std::string(name), std::int64_t{width}, std::int64_t{type}});
     }
-    for (const auto& [key, value] : std::array<std::pair<const char*, int>, 3>{
-             {{"mirror_correction", 1}, {"uses_plates", 1}, {"plan_option", 0}}}) {
+    for (const auto& [key, value] : std::array<std::pair<const char*, int>, 4>{
+             {{"mirror_correction", 1}, {"uses_plates", 1}, {"plan_option", 0}, {"3d_level", 3}}}) {
         db.Insert("INSERT INTO plan_setting (key, value) VALUES (?, ?)",
                   {std::string(key), std::int64_t{value}});
     }

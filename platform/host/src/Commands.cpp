@@ -174,14 +174,29 @@ const std::map<std::string, std::function<CommandOutcome(Answers&)>>& Commands()
     return commands;
 }
 
+std::map<std::string, host::HostCommand>& Registered() {
+    static std::map<std::string, host::HostCommand> commands;
+    return commands;
+}
+
 }  // namespace
 
 namespace host {
+
+void RegisterHostCommand(const std::string& name, HostCommand command) {
+    Registered()[GlobalCommandName(name)] = std::move(command);
+}
 
 int Host::RunHostCommand(const std::vector<resbuf*>& args) {
     if (args.empty() || !IsText(args[0]))
         return RTERROR;
     const std::string name = GlobalCommandName(args[0]->resval.rstring);
+    if (const auto registered = Registered().find(name); registered != Registered().end()) {
+        const std::vector<resbuf*> arguments(args.begin() + 1, args.end());
+        const CommandOutcome outcome =
+            RunCommand(args[0]->resval.rstring, [&] { return registered->second(arguments); });
+        return outcome == CommandOutcome::Ended ? RTNORM : RTERROR;
+    }
     const auto found = Commands().find(name);
     if (found == Commands().end()) {
         Console() << "\nUnknown command \"" << name << "\".";

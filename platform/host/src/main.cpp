@@ -8,6 +8,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "host/Script.h"
+#include "maker/commands.h"
 #include "services/maker.h"
 #include "services/project.h"
 
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
     }
     host::Host& host = host::Host::Instance();
     host.SetTrace(&std::cerr);
+    zelko::RegisterMakerCommands();
     host::Plugin loaded;
     int status = 0;
     for (const std::string& drawing : drawings) {

@@ -96,6 +96,9 @@ private:
     std::map<std::uint32_t, std::string> m_entries;
 };
 
+/// The folder of the module (executable or shared library) file that holds `address`.
+std::filesystem::path ModuleFolderOf(const void* address);
+
 /// The folder in which the tables of the module (executable or shared library) that holds
 /// `address` are: the "strings" folder beside that module's file.
 std::filesystem::path StringsFolderOf(const void* address);

@@ -186,7 +186,8 @@ TEST(SampleDrawings, EveryTerminalOfTheStoreIsDrawnOnItsPlate) {
             ++files;
         }
     }
-    EXPECT_EQ(files, 2 + 1 + 1 + 6);  // panels, development drawing, schematic, support drawings
+    // panels, development drawing, schematic, support drawings, symbol library
+    EXPECT_EQ(files, 2 + 1 + 1 + 6 + 6);
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;

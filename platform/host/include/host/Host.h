@@ -131,6 +131,12 @@ private:
     std::ostream* m_trace = nullptr;
 };
 
+/// A host command that another library provides (the maker's commands): it gets the argument
+/// chain after the command name and runs inside RunCommand, so the reactors hear it.
+using HostCommand = std::function<CommandOutcome(const std::vector<resbuf*>& arguments)>;
+/// Adds (or replaces) the host command `name` (compared by its global name).
+void RegisterHostCommand(const std::string& name, HostCommand command);
+
 /// The second word of every selection-set name.
 inline constexpr std::int64_t kSelectionSetTag = 0x5353;
 
