@@ -96,6 +96,10 @@ private:
     std::map<std::uint32_t, std::string> m_entries;
 };
 
+/// Reads the escapes of the table files (`\n`, `\r`, `\t`, `\\`) in `raw` into `value`; false
+/// with `error` ("unknown escape ...") for any other backslash.
+bool UnescapeTableText(std::string_view raw, std::string& value, std::string& error);
+
 /// The folder in which the tables of the module (executable or shared library) that holds
 /// `address` are: the "strings" folder beside that module's file.
 std::filesystem::path StringsFolderOf(const void* address);
