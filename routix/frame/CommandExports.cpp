@@ -1,5 +1,6 @@
 // The entry points of this library's commands.
 
+#include "extract/EditCommands.h"
 #include "extract/LayoutKey.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
@@ -47,9 +48,19 @@ int PlateCheckedEntryPoint(int argument) {
 
 using namespace routix;
 
+// Mirrors the selected objects about a vertical axis, deleting the sources.
+ROUTIX_ENTRY_POINT(1002) {
+    return RunEntryPoint(Flag3D::Cleared, MirrorCommand);
+}
+
 // The layout key file of a folder's layout drawings.
 ROUTIX_ENTRY_POINT(1006) {
     return RunEntryPoint(Flag3D::Cleared, LayoutKeyFile);
+}
+
+// The surplus length of the selected symbols (layer "ADDITION").
+ROUTIX_ENTRY_POINT(1007) {
+    return RunEntryPoint(Flag3D::Cleared, [] { SurplusLengthCommand(0); });
 }
 
 // Has no effect except clearing the 3D mode flag.
@@ -60,6 +71,11 @@ ROUTIX_ENTRY_POINT(1012) {
 // 3D relay-terminal placement of combination terminals, after the plate check.
 ROUTIX_ENTRY_POINT(1029) {
     return PlateCheckedEntryPoint(1);
+}
+
+// The surplus length in 3D: new attributes on the frozen layer "PINOFF".
+ROUTIX_ENTRY_POINT(1030) {
+    return RunEntryPoint(Flag3D::Set, [] { SurplusLengthCommand(1); });
 }
 
 // 3D relay-terminal placement of block terminals, after the plate check.

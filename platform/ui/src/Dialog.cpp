@@ -303,6 +303,27 @@ bool Dialog::Apply(const std::string& action, std::string* error) {
         OnCommand(id);
         return true;
     }
+    if (verb == "TYPE") {
+        // Typed a character at a time into an emptied field: the dialog hears every change.
+        if (control->kind != ControlKind::Edit && control->kind != ControlKind::ComboBox)
+            return fail("the control " + std::to_string(id) + " takes no text");
+        control->text.clear();
+        control->selection = -1;
+        OnCommand(id);
+        for (std::size_t i = 0; i < rest.size();) {
+            std::size_t length = 1;
+            while (i + length < rest.size() && (static_cast<unsigned char>(rest[i + length]) & 0xC0) == 0x80)
+                ++length;
+            control->text += rest.substr(i, length);
+            i += length;
+            const auto found = std::find(control->items.begin(), control->items.end(), control->text);
+            control->selection = found == control->items.end()
+                                     ? -1
+                                     : static_cast<int>(found - control->items.begin());
+            OnCommand(id);
+        }
+        return true;
+    }
     if (verb == "TEXT") {
         if (control->kind != ControlKind::Edit && control->kind != ControlKind::ComboBox)
             return fail("the control " + std::to_string(id) + " takes no text");
