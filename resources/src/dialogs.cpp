@@ -104,9 +104,10 @@ std::optional<DialogTable> DialogTable::Parse(std::string_view text, std::string
         if (!IsControlKind(fields[0]))
             return fail("unknown control kind \"" + std::string(fields[0]) + "\"");
         if (fields.size() < 2 || fields.size() > 4)
-            return fail("expected the kind, the id, the text and the options (tab-separated), "
-                        "found \"" +
-                        shown + "\"");
+            return fail(
+                "expected the kind, the id, the text and the options (tab-separated), "
+                "found \"" +
+                shown + "\"");
         ControlTemplate control;
         control.kind = std::string(fields[0]);
         if (fields[1].empty() && control.kind == "static") {
@@ -121,8 +122,7 @@ std::optional<DialogTable> DialogTable::Parse(std::string_view text, std::string
         if (fields.size() > 2) {
             std::string escapeError;
             if (!UnescapeTableText(fields[2], control.text, escapeError))
-                return fail(escapeError + " in the text of control " +
-                            std::to_string(control.id));
+                return fail(escapeError + " in the text of control " + std::to_string(control.id));
         }
         if (fields.size() > 3) {
             std::string_view options = fields[3];
@@ -140,8 +140,8 @@ std::optional<DialogTable> DialogTable::Parse(std::string_view text, std::string
                            ReadNumber(option.substr(6), control.group)) {
                 } else if (option.starts_with("size=") && x != std::string_view::npos &&
                            ReadNumber(option.substr(5, x - 5), control.width) &&
-                           ReadNumber(option.substr(x + 1), control.height) &&
-                           control.width >= 0 && control.height >= 0) {
+                           ReadNumber(option.substr(x + 1), control.height) && control.width >= 0 &&
+                           control.height >= 0) {
                 } else {
                     return fail("unknown option \"" + std::string(option) + "\" of control " +
                                 std::to_string(control.id));
@@ -158,8 +158,8 @@ std::optional<DialogTable> DialogTable::Parse(std::string_view text, std::string
 std::optional<DialogTable> DialogTable::Load(const std::filesystem::path& folder,
                                              std::string_view module, Language language,
                                              std::string* error) {
-    const std::filesystem::path path = folder / (std::string(module) + ".dialogs." +
-                                                 std::string(LanguageTag(language)) + ".txt");
+    const std::filesystem::path path =
+        folder / (std::string(module) + ".dialogs." + std::string(LanguageTag(language)) + ".txt");
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         if (error != nullptr)

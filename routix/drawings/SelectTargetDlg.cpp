@@ -62,8 +62,9 @@ bool CSelectTargetDlg::OnInitDialog() {
 
 void CSelectTargetDlg::OnOK() {
     const ui::Control* list = GetDlgItem(kIdList);
-    m_nOption = list != nullptr && list->selection >= 0 ? static_cast<int>(list->ItemData(list->selection))
-                                                        : 0;
+    m_nOption = list != nullptr && list->selection >= 0
+                    ? static_cast<int>(list->ItemData(list->selection))
+                    : 0;
     Settings settings;
     if (zelko::SettingsOpenSection(settings.store, Section(m_b3D)))
         zelko::SettingsWriteInt(settings.store, "TargetOption", m_nOption);

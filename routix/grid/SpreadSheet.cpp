@@ -114,8 +114,7 @@ int TSpread::GetValueLen(int column, int row) const {
     return static_cast<int>(GetValue(column, row).size());
 }
 
-bool TSpread::SetValueRange(int column1, int row1, int column2, int row2,
-                            std::string_view value) {
+bool TSpread::SetValueRange(int column1, int row1, int column2, int row2, std::string_view value) {
     return ForBlock(column1, row1, column2, row2, [&](ui::Control& grid, int column, int row) {
         if (grid.TypeOf(row, column) == ui::CellType::CheckBox)
             grid.cells[{row, column}] = value == "0" || value.empty() ? "0" : "1";
@@ -182,7 +181,8 @@ int TSpread::ComboGetCurSel(int column, int row) const {
     const auto found = grid->cellItems.find({row, column});
     if (found == grid->cellItems.end())
         return -1;
-    const auto item = std::find(found->second.begin(), found->second.end(), grid->Cell(row, column));
+    const auto item =
+        std::find(found->second.begin(), found->second.end(), grid->Cell(row, column));
     return item == found->second.end() ? -1 : static_cast<int>(item - found->second.begin());
 }
 
@@ -194,8 +194,8 @@ bool TSpread::ComboSetCurSel(int column, int row, int index) {
     if (found == grid->cellItems.end() || index < -1 ||
         index >= static_cast<int>(found->second.size()))
         return false;
-    grid->cells[{row, column}] = index < 0 ? std::string()
-                                           : found->second[static_cast<std::size_t>(index)];
+    grid->cells[{row, column}] =
+        index < 0 ? std::string() : found->second[static_cast<std::size_t>(index)];
     return true;
 }
 
@@ -361,9 +361,9 @@ bool TSpread::SetSelectBlock(const ui::CellBlock& block, bool add) {
         return false;
     const bool columnsOk = block.column1 >= 1 && block.column1 <= grid->columns &&
                            block.column2 >= 1 && block.column2 <= grid->columns;
-    const bool rowsOk = (block.row1 == -1 && block.row2 == -1) ||
-                        (block.row1 >= 1 && block.row1 <= grid->rows && block.row2 >= 1 &&
-                         block.row2 <= grid->rows);
+    const bool rowsOk =
+        (block.row1 == -1 && block.row2 == -1) || (block.row1 >= 1 && block.row1 <= grid->rows &&
+                                                   block.row2 >= 1 && block.row2 <= grid->rows);
     if (!columnsOk || !rowsOk)
         return false;
     if (!add)

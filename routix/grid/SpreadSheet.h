@@ -173,7 +173,9 @@ public:
         return TSpread::SetTypeComboBox(m_col, -1, list);
     }
     /// The list of the current cell.
-    bool SetComboList(std::string_view list) { return TSpread::SetTypeComboBox(m_col, m_row, list); }
+    bool SetComboList(std::string_view list) {
+        return TSpread::SetTypeComboBox(m_col, m_row, list);
+    }
     int ComboGetCurSel() const { return TSpread::ComboGetCurSel(m_col, m_row); }
     bool ComboSetCurSel(int index) { return TSpread::ComboSetCurSel(m_col, m_row, index); }
     bool SetTypeCheckBox() { return TSpread::SetTypeCheckBox(m_col, m_row); }

@@ -1,6 +1,7 @@
 // Inserting one database into another as a block definition: a deep copy of the model space with
 // the table entries and blocks it uses, every handle mapped to a new one.
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "model.h"
@@ -11,7 +12,10 @@ namespace {
 
 class Copier {
 public:
-    Copier(DatabaseImpl& to, const DatabaseImpl& from) : m_to(to), m_from(from) {}
+    // Within one database (a copy in place) references to objects that are not copied stay
+    // as they are; between databases they become null.
+    Copier(DatabaseImpl& to, const DatabaseImpl& from)
+        : m_to(to), m_from(from), m_sameDatabase(&to == &from) {}
 
     // A copy of one stub (and its attributes or vertices) in the target.
     AcDbStub* clone(const AcDbStub& src, Kind kind, AcDbStub* owner) {
@@ -115,7 +119,7 @@ public:
                     // A handle in extended data that names nothing copied stays as it was.
                 } else if (inGroup) {
                     drop.push_back(i);
-                } else {
+                } else if (!m_sameDatabase) {
                     set(t, "0");
                 }
             }
@@ -146,6 +150,7 @@ private:
     std::unordered_map<std::uint64_t, std::uint64_t> m_handles;
     std::unordered_map<std::string, std::string> m_blockNames;
     std::vector<AcDbStub*> m_cloned;
+    bool m_sameDatabase;
 };
 
 std::string NameOf(const DatabaseImpl& db, const AcDbStub& record) {
@@ -299,5 +304,29 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const ACHAR* block
         SetInt(*records->head, subclassRange(*records->head, "AcDbSymbolTable"), 70,
                static_cast<long long>(records->records.size()));
     blockId = AcDbObjectId(target->record);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::copyInPlace(AcDbObjectId& copyId) const {
+    copyId = AcDbObjectId();
+    AcDbStub& source = *stub();
+    if (source.db == nullptr || source.kind != Kind::Entity)
+        return Acad::eNotInDatabase;
+    DatabaseImpl& db = *source.db;
+    BlockData* block = db.blockOf(source.owner);
+    if (block == nullptr)
+        return Acad::eNotInDatabase;
+    Copier copier(db, db);
+    AcDbStub* copy = copier.clone(source, Kind::Entity, source.owner);
+    copier.cloneOwnedObjects();
+    copier.remap();
+    auto place = std::find(block->entities.begin(), block->entities.end(), &source);
+    block->entities.insert(place == block->entities.end() ? place : place + 1, copy);
+    if (source.inEntitiesSection) {
+        copy->inEntitiesSection = true;
+        auto at = std::find(db.entitiesSection.begin(), db.entitiesSection.end(), &source);
+        db.entitiesSection.insert(at == db.entitiesSection.end() ? at : at + 1, copy);
+    }
+    copyId = AcDbObjectId(copy);
     return Acad::eOk;
 }

@@ -312,11 +312,13 @@ bool Dialog::Apply(const std::string& action, std::string* error) {
         OnCommand(id);
         for (std::size_t i = 0; i < rest.size();) {
             std::size_t length = 1;
-            while (i + length < rest.size() && (static_cast<unsigned char>(rest[i + length]) & 0xC0) == 0x80)
+            while (i + length < rest.size() &&
+                   (static_cast<unsigned char>(rest[i + length]) & 0xC0) == 0x80)
                 ++length;
             control->text += rest.substr(i, length);
             i += length;
-            const auto found = std::find(control->items.begin(), control->items.end(), control->text);
+            const auto found =
+                std::find(control->items.begin(), control->items.end(), control->text);
             control->selection = found == control->items.end()
                                      ? -1
                                      : static_cast<int>(found - control->items.begin());
@@ -411,8 +413,7 @@ bool Dialog::Apply(const std::string& action, std::string* error) {
             if (!columnOk(n[0]) || !rowOk(n[1]) || !columnOk(n[2]) || !rowOk(n[3]))
                 return fail("the grid " + std::to_string(id) + " has no block " +
                             std::to_string(n[0]) + "," + std::to_string(n[1]) + " to " +
-                            std::to_string(n[2]) + "," + std::to_string(n[3]) +
-                            " (column, row)");
+                            std::to_string(n[2]) + "," + std::to_string(n[3]) + " (column, row)");
             block = {static_cast<int>(n[0]), static_cast<int>(n[1]), static_cast<int>(n[2]),
                      static_cast<int>(n[3])};
         }

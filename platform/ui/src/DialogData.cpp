@@ -51,8 +51,8 @@ std::optional<Sections> ReadStore(std::string* error) {
     std::string bytes;
     if (ec || (ec = common::ReadWholeFile(path, bytes))) {
         if (error != nullptr)
-            *error = path.string() + ": the dialog data cannot be read (" +
-                     common::Describe(ec) + ")";
+            *error =
+                path.string() + ": the dialog data cannot be read (" + common::Describe(ec) + ")";
         return std::nullopt;
     }
     Sections sections;
@@ -72,8 +72,8 @@ std::optional<Sections> ReadStore(std::string* error) {
         if (section == nullptr || equals == std::string_view::npos || equals == 0) {
             if (error != nullptr)
                 *error = path.string() + ":" + std::to_string(number) +
-                         ": the dialog data is damaged: \"" +
-                         std::string(line.substr(0, 40)) + "\"";
+                         ": the dialog data is damaged: \"" + std::string(line.substr(0, 40)) +
+                         "\"";
             return std::nullopt;
         }
         (*section)[std::string(line.substr(0, equals))] = Unescape(line.substr(equals + 1));
@@ -120,7 +120,8 @@ bool SetDialogData(std::string_view dialog, std::string_view name, std::string_v
             *error = std::move(why);
         return false;
     };
-    if (dialog.empty() || name.empty() || dialog.find_first_of("[]\r\n") != std::string_view::npos ||
+    if (dialog.empty() || name.empty() ||
+        dialog.find_first_of("[]\r\n") != std::string_view::npos ||
         name.find_first_of("=\r\n") != std::string_view::npos || name.front() == '[' ||
         name.front() == ';' || name.front() == '#')
         return fail("the dialog data name \"" + std::string(dialog) + "\" / \"" +
@@ -141,8 +142,8 @@ bool SetDialogData(std::string_view dialog, std::string_view name, std::string_v
     if (!ec)
         ec = common::WriteFileAtomically(path, bytes);
     if (ec)
-        return fail(path.string() + ": the dialog data cannot be written (" +
-                    common::Describe(ec) + ")");
+        return fail(path.string() + ": the dialog data cannot be written (" + common::Describe(ec) +
+                    ")");
     return true;
 }
 

@@ -23,14 +23,14 @@ namespace messages {
 
 /// One control of a template.
 struct ControlTemplate {
-    std::string kind;   // "static", "button", "check", "radio", "edit", "combo", "list", "grid"
-    int id = 0;         // a static written without an id gets -1, -2, ... in template order
-    std::string text;   // caption (escapes as in the string tables)
-    bool visible = true;   // option "hidden"
-    bool enabled = true;   // option "disabled"
-    int group = 0;         // option "group=N" (radio buttons of one group)
-    int width = 0;         // option "size=WxH": the control's size in pixels at 96 dots per
-    int height = 0;        // inch (grids: their client area)
+    std::string kind;     // "static", "button", "check", "radio", "edit", "combo", "list", "grid"
+    int id = 0;           // a static written without an id gets -1, -2, ... in template order
+    std::string text;     // caption (escapes as in the string tables)
+    bool visible = true;  // option "hidden"
+    bool enabled = true;  // option "disabled"
+    int group = 0;        // option "group=N" (radio buttons of one group)
+    int width = 0;        // option "size=WxH": the control's size in pixels at 96 dots per
+    int height = 0;       // inch (grids: their client area)
 };
 
 struct DialogTemplate {
