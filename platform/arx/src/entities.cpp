@@ -390,6 +390,101 @@ void TransformCodes(AcDbStub& s, Range r, int code, Space space, const AcGeMatri
     }
 }
 
+// A hatch, walked through its tags: the boundary paths (polyline vertices and bulges; line,
+// arc, ellipse and spline edges), the pattern (angle, scale, line families) and the seed
+// points, all in the hatch's object plane. `a` takes object points of the old plane to object
+// points of the new one.
+void TransformHatch(AcDbStub& s, const AcGeMatrix3d& a, double elevation, bool mirrored) {
+    const Range r = subclassRange(s, "AcDbHatch");
+    const AcGeVector3d ex = Linear(a, AcGeVector3d::kXAxis);
+    const AcGeVector3d ey = Linear(a, AcGeVector3d::kYAxis);
+    const double scale = std::sqrt(std::fabs(ex.x * ey.y - ex.y * ey.x));
+    auto value = [&](std::size_t i) { return ParseReal(s.tags[i].value()); };
+    auto pair = [&](std::size_t i) {
+        return i + 1 < r.end && s.tags[i + 1].code == s.tags[i].code + 10;
+    };
+    auto point = [&](std::size_t i) {
+        if (!pair(i))
+            return;
+        const AcGePoint3d p = a * AcGePoint3d(value(i), value(i + 1), elevation);
+        SetValueAt(s, i, p.x);
+        SetValueAt(s, i + 1, p.y);
+    };
+    auto vector = [&](std::size_t i) {
+        if (!pair(i))
+            return;
+        const AcGeVector3d v = Linear(a, AcGeVector3d(value(i), value(i + 1), 0));
+        SetValueAt(s, i, v.x);
+        SetValueAt(s, i + 1, v.y);
+    };
+    auto wrap = [](double degrees) {
+        degrees = std::fmod(degrees, 360.0);
+        return degrees < 0 ? degrees + 360.0 : degrees;
+    };
+    // The image of a direction given in degrees.
+    auto angle = [&](double degrees) {
+        const AcGeVector3d v =
+            Linear(a, AcGeVector3d(std::cos(Radians(degrees)), std::sin(Radians(degrees)), 0));
+        return wrap(Degrees(std::atan2(v.y, v.x)));
+    };
+    enum class Part { Head, Paths, Pattern, Seeds } part = Part::Head;
+    bool polyline = false;
+    long long edge = 0;
+    std::size_t start = 0;
+    for (std::size_t i = r.begin; i < r.end; ++i) {
+        const int code = s.tags[i].code;
+        if (code == 91 && part == Part::Head) {
+            part = Part::Paths;
+        } else if (code == 75 && part == Part::Paths) {
+            part = Part::Pattern;
+        } else if (code == 98) {
+            part = Part::Seeds;
+        } else if (part == Part::Paths) {
+            if (code == 92) {
+                polyline = (ParseInt(s.tags[i].value()) & 2) != 0;
+                edge = 0;
+            } else if (code == 72 && !polyline) {
+                edge = ParseInt(s.tags[i].value());
+            } else if (code == 10) {
+                point(i);
+            } else if (code == 11) {
+                edge == 3 ? vector(i) : point(i);  // an ellipse's major axis; line ends, fit points
+            } else if (code == 12 || code == 13) {
+                vector(i);
+            } else if (code == 40 && edge == 2) {
+                SetValueAt(s, i, value(i) * scale);  // an arc's radius
+            } else if (code == 42 && polyline && mirrored) {
+                SetValueAt(s, i, -value(i));
+            } else if (code == 50) {
+                start = i;
+            } else if (code == 51 && start != 0 && (edge == 2 || edge == 3)) {
+                const double from = value(start);
+                const double to = value(i);
+                if (edge == 2) {
+                    SetValueAt(s, start, angle(mirrored ? to : from));
+                    SetValueAt(s, i, angle(mirrored ? from : to));
+                } else if (mirrored) {
+                    // Ellipse parameters run the other way round under a mirror.
+                    SetValueAt(s, start, wrap(-to));
+                    SetValueAt(s, i, wrap(-from));
+                }
+                start = 0;
+            }
+        } else if (part == Part::Pattern) {
+            if (code == 52 || code == 53)
+                SetValueAt(s, i, angle(value(i)));
+            else if (code == 41)
+                SetValueAt(s, i, value(i) * scale);
+            else if (code == 43)
+                point(i);
+            else if (code == 45)
+                vector(i);
+        } else if (part == Part::Seeds && code == 10) {
+            point(i);
+        }
+    }
+}
+
 // The entity types the database reads but does not model as classes, transformed by their
 // group codes: points in world or object coordinates, vectors, the normal and, under a mirror,
 // the values whose sense it reverses (bulges, ellipse parameters).
@@ -448,6 +543,15 @@ Acad::ErrorStatus TransformTagged(AcDbStub& s, const AcGeMatrix3d& m) {
                 SetReal(s, dataRange(s), 42, wrap(-start));
             }
         }
+    } else if (t == "HATCH") {
+        const double elevation = GetPoint(s, subclassRange(s, "AcDbHatch"), 10).z;
+        const AcGeMatrix3d a = AcGeMatrix3d::worldToPlane(n2) * m * AcGeMatrix3d::planeToWorld(n);
+        TransformHatch(s, a, elevation, mirrored);
+        const AcGePoint3d z = a * AcGePoint3d(0, 0, elevation);
+        Range h = subclassRange(s, "AcDbHatch");
+        if (findTag(s, h, 10) >= 0)
+            SetPoint(s, h, 10, AcGePoint3d(0, 0, z.z));
+        normal();
     } else if (t == "POLYLINE") {
         const long long flags = GetInt(s, r, 70, 0);
         const bool world = (flags & (8 | 16 | 64)) != 0;  // 3D polyline, mesh, polyface
@@ -470,7 +574,7 @@ Acad::ErrorStatus TransformTagged(AcDbStub& s, const AcGeMatrix3d& m) {
 }  // namespace
 
 // The modelled classes override this; the other types the database reads are transformed by
-// their tags, and types it cannot transform (hatches, dimensions, unknown ones) answer
+// their tags, and types it cannot transform (dimensions, unknown ones) answer
 // eNotApplicable and stay as they are.
 Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d& m) {
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)

@@ -6,8 +6,9 @@ drawings that entry points 1002, 1007 and 1030 change, and reads back what cadho
         (K4), a text, a line and a symbol on the locked layer "LOCKED" (K5); prints
         "NAME HANDLE" for each
     edit_drawings.py shapes PATH
-        one entity of every type the mirror must handle, with a text and a symbol; prints
-        "TYPE HANDLE" for each
+        one entity of every type the mirror must handle, with a text and a symbol (two hatches:
+        HATCH with a polyline path, HATCH2 with a line and an arc edge); prints "TYPE HANDLE"
+        for each
     edit_drawings.py dump PATH
         one line per model-space entity: "TYPE HANDLE LAYER key=value ..." (insert points,
         text rotation, attributes "ATTRIB TAG TEXT LAYER HEIGHT"), in file order, and the
@@ -69,6 +70,11 @@ def shapes(path):
     hatch = msp.add_hatch(color=3)
     hatch.paths.add_polyline_path([(30, 0), (34, 0), (34, 3)], is_closed=True)
     made.append(hatch)
+    edges = msp.add_hatch(color=4)
+    edge_path = edges.paths.add_edge_path()
+    edge_path.add_line((64, 0), (60, 0))
+    edge_path.add_arc((62, 0), 2, 180, 360)
+    made.append(edges)
     leader = msp.add_leader([(40, 0), (42, 2), (45, 2)])
     made.append(leader)
     dim = msp.add_linear_dim(base=(0, -5), p1=(0, -2), p2=(6, -2))
@@ -79,7 +85,7 @@ def shapes(path):
     made.append(ref)
     doc.saveas(path)
     for entity in made:
-        print(entity.dxftype(), entity.dxf.handle)
+        print("HATCH2" if entity is edges else entity.dxftype(), entity.dxf.handle)
 
 
 def fmt(v):
@@ -121,7 +127,14 @@ def dump(path):
         if t == "MTEXT":
             fields.append("at=" + point(e.dxf.insert))
         if t == "HATCH":
-            fields.append("p0=" + point(e.paths[0].vertices[0]))
+            path = e.paths[0]
+            if hasattr(path, "vertices"):
+                fields.append("p0=" + point(path.vertices[0]))
+            else:
+                line, arc = path.edges[0], path.edges[1]
+                fields.append("line=" + point(line.start) + ">" + point(line.end) +
+                              " arc=" + point(arc.center) + " angles=" + fmt(arc.start_angle) +
+                              "," + fmt(arc.end_angle) + " ccw=%d" % arc.ccw)
         if t == "LEADER":
             fields.append("v0=" + point(e.vertices[0]))
         if t == "DIMENSION":

@@ -391,7 +391,7 @@ public:
     /// The box around the entity in world coordinates; eInvalidExtents when it has none.
     virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
     /// The modelled classes and the types listed in platform/arx/README.md; eNotApplicable for
-    /// the others (hatches, dimensions, unknown types), which stay as they are.
+    /// the others (dimensions, unknown types), which stay as they are.
     virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& matrix);
 
     /// A copy of the entity in its own block, with new handles (its attributes or vertices,
