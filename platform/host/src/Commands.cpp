@@ -94,13 +94,23 @@ CommandOutcome Erase(Answers& answers) {
     std::vector<AcDbObjectId> ids;
     if (!Selection(answers, ids))
         return CommandOutcome::Failed;
+    int locked = 0;
     for (const AcDbObjectId& id : ids) {
         AcDbEntity* entity = nullptr;
-        if (acdbOpenAcDbEntity(entity, id, AcDb::kForWrite) != Acad::eOk)
+        const Acad::ErrorStatus es = acdbOpenAcDbEntity(entity, id, AcDb::kForWrite);
+        if (es == Acad::eOnLockedLayer) {
+            ++locked;  // left out, as the host's selection leaves it out
+            continue;
+        }
+        if (es != Acad::eOk)
             return CommandOutcome::Failed;
         entity->erase();
         entity->close();
     }
+    if (locked > 0)
+        Host::Instance().Console()
+            << "\n"
+            << locked << (locked == 1 ? " was" : " were") << " on a locked layer.";
     return CommandOutcome::Ended;
 }
 

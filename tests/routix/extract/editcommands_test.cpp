@@ -161,6 +161,16 @@ TEST(SurplusLength, BadSelectionsAndStores) {
     EXPECT_NE(run.status, 0);  // the dialog took no answer: cancelled
     EXPECT_TRUE(Has(run.out, "*** dialog 208 closed: CANCEL ***"));
     EXPECT_EQ(s.Dump(), s.DumpSource());
+    // A symbol on a locked layer cannot be opened for write: its line, and the others change.
+    run = s.Run("select " + s.h["K3"] + " " + s.h["K5"] + "\nordinal 1007\n> text 205 8\n> OK\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "\ne:\\repos\\trunk\\src\\zelk\\routix\\ROUTIXCommandExports.cpp("))
+        << run.out;
+    EXPECT_TRUE(Has(run.out, "): acdbOpenAcDbObject error(eOnLockedLayer)")) << run.out;
+    std::string dump = s.Dump();
+    EXPECT_TRUE(Has(dump, "  ATTRIB ADDITION 8 ADDITION 2.500 at=20.000,-3.000")) << dump;
+    EXPECT_TRUE(Has(dump, "  ATTRIB ADDITION 30 0 2.500 at=40.000,-3.000")) << dump;
+    fs::remove(s.dir.path() / "DialogData.ini");
     fs::create_directories(s.dir.path() / "DialogData.ini");
     run = s.Run("select " + s.h["K2"] + "\nordinal 1007\n> text 205 5\n> OK\n");
     EXPECT_EQ(run.status, 0) << run.err;
