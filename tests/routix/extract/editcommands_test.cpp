@@ -76,7 +76,7 @@ bool Has(const std::string& text, const std::string& part) {
 
 // --- surplus length ------------------------------------------------------------------------------
 
-// Three symbols with 10, none and 10 open the dialog with 10; with 10, none and 20 it opens
+// Three symbols with 10, none and 10 open the dialog with 10; with 10, 20 and 10 it opens
 // empty (compared without regard to case: the texts are digits here).
 TEST(SurplusLength, TheInitialValueIsTheSymbolsCommonValue) {
     Session s;
@@ -89,7 +89,7 @@ TEST(SurplusLength, TheInitialValueIsTheSymbolsCommonValue) {
                     "[-1] static \"Surplus Length (mm)\"\n[205] combo \"10\"\n"))
         << same.out;
     EXPECT_FALSE(Has(same.out, "Select objects"));  // pick-first: no prompt
-    const auto differ = s.Run("select " + s.h["K1"] + " " + s.h["K2"] + " " + s.h["K4"] +
+    const auto differ = s.Run("select " + s.h["K1"] + " " + s.h["K4"] + " " + s.h["K3"] +
                               "\nordinal 1007\n> CANCEL\n");
     EXPECT_TRUE(Has(differ.out, "[205] combo\n")) << differ.out;
     // Cancelled: nothing changed.
