@@ -543,6 +543,38 @@ Acad::ErrorStatus TransformTagged(AcDbStub& s, const AcGeMatrix3d& m) {
                 SetReal(s, dataRange(s), 42, wrap(-start));
             }
         }
+    } else if (t == "DIMENSION") {
+        // The definition points, and the block that draws the dimension, which is its own.
+        const std::string name =
+            s.db != nullptr ? s.db->codec.decode(Trimmed(GetRaw(s, r, 2))) : "";
+        AcDbStub* record = s.db != nullptr ? s.db->tableRecord("BLOCK_RECORD", name) : nullptr;
+        if (record == nullptr || record->block() == nullptr || name.empty() || name[0] != '*')
+            return Acad::eNotApplicable;
+        for (AcDbStub* e : record->block()->entities) {
+            if (e->erased)
+                continue;
+            AcDbEntity* entity = AcDbEntity::cast(ObjectOf(e));
+            if (entity == nullptr)
+                continue;
+            const bool held = e->writer;
+            e->writer = true;  // the dimension's write access covers its own block
+            const Acad::ErrorStatus es = entity->transformBy(m);
+            e->writer = held;
+            if (es != Acad::eOk)
+                return es;
+        }
+        codes({10, 13, 14, 15}, Space::World);
+        codes({11, 12, 16}, Space::Object);
+        if (const long rotation = findTag(s, dataRange(s), 50); rotation >= 0) {
+            const double a = Radians(ParseReal(s.tags[static_cast<std::size_t>(rotation)].value()));
+            const AcGeVector3d v =
+                Linear(AcGeMatrix3d::worldToPlane(n2) * m * AcGeMatrix3d::planeToWorld(n),
+                       AcGeVector3d(std::cos(a), std::sin(a), 0));
+            double degrees = Degrees(std::atan2(v.y, v.x));
+            SetValueAt(s, static_cast<std::size_t>(rotation),
+                       degrees < 0 ? degrees + 360 : degrees);
+        }
+        normal();
     } else if (t == "HATCH") {
         const double elevation = GetPoint(s, subclassRange(s, "AcDbHatch"), 10).z;
         const AcGeMatrix3d a = AcGeMatrix3d::worldToPlane(n2) * m * AcGeMatrix3d::planeToWorld(n);
@@ -574,7 +606,7 @@ Acad::ErrorStatus TransformTagged(AcDbStub& s, const AcGeMatrix3d& m) {
 }  // namespace
 
 // The modelled classes override this; the other types the database reads are transformed by
-// their tags, and types it cannot transform (dimensions, unknown ones) answer
+// their tags, and types it cannot transform (meshes, images, unknown ones) answer
 // eNotApplicable and stay as they are.
 Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d& m) {
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)

@@ -318,6 +318,38 @@ Acad::ErrorStatus AcDbEntity::copyInPlace(AcDbObjectId& copyId) const {
         return Acad::eNotInDatabase;
     Copier copier(db, db);
     AcDbStub* copy = copier.clone(source, Kind::Entity, source.owner);
+    // A dimension draws itself through a block of its own: the copy gets a copy of it.
+    if (source.type() == "DIMENSION") {
+        const std::string name = db.codec.decode(Trimmed(GetRaw(source, dataRange(source), 2)));
+        AcDbStub* record = db.tableRecord("BLOCK_RECORD", name);
+        TableData* records = db.table("BLOCK_RECORD");
+        if (record != nullptr && record->block() != nullptr && records != nullptr &&
+            record->block()->begin != nullptr && !name.empty() && name[0] == '*') {
+            const BlockData& from = *record->block();
+            const std::string newName = db.newAnonymousBlockName('D');
+            copier.renameBlock(name, newName);
+            AcDbStub* newRecord = copier.clone(*record, Kind::TableRecord, records->head);
+            newRecord->synthetic = records->synthetic;
+            records->records.push_back(newRecord);
+            BlockData& drawing = db.blockStore.emplace_back();
+            drawing.record = newRecord;
+            newRecord->setBlock(&drawing);
+            drawing.begin = copier.clone(*from.begin, Kind::BlockBegin, newRecord);
+            drawing.end = copier.clone(*from.end, Kind::BlockEnd, newRecord);
+            const std::string encoded = db.codec.encode(newName);
+            SetRaw(*newRecord, dataRange(*newRecord), 2, encoded);
+            SetRaw(*drawing.begin, dataRange(*drawing.begin), 2, encoded);
+            if (findTag(*drawing.begin, dataRange(*drawing.begin), 3) >= 0)
+                SetRaw(*drawing.begin, dataRange(*drawing.begin), 3, encoded);
+            for (const AcDbStub* e : from.entities)
+                if (!e->erased)
+                    drawing.entities.push_back(copier.clone(*e, Kind::Entity, newRecord));
+            db.blocks.push_back(&drawing);
+            if (!records->synthetic)
+                SetInt(*records->head, subclassRange(*records->head, "AcDbSymbolTable"), 70,
+                       static_cast<long long>(records->records.size()));
+        }
+    }
     copier.cloneOwnedObjects();
     copier.remap();
     auto place = std::find(block->entities.begin(), block->entities.end(), &source);

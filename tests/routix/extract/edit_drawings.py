@@ -7,8 +7,8 @@ drawings that entry points 1002, 1007 and 1030 change, and reads back what cadho
         "NAME HANDLE" for each
     edit_drawings.py shapes PATH
         one entity of every type the mirror must handle, with a text and a symbol (two hatches:
-        HATCH with a polyline path, HATCH2 with a line and an arc edge); prints "TYPE HANDLE"
-        for each
+        HATCH with a polyline path, HATCH2 with a line and an arc edge) and a MESH, which the
+        drawing database does not transform; prints "TYPE HANDLE" for each
     edit_drawings.py dump PATH
         one line per model-space entity: "TYPE HANDLE LAYER key=value ..." (insert points,
         text rotation, attributes "ATTRIB TAG TEXT LAYER HEIGHT"), in file order, and the
@@ -83,6 +83,11 @@ def shapes(path):
     ref = msp.add_blockref("SYM", (50, 0))
     ref.add_attrib("NAME", "K1", (50, 3))
     made.append(ref)
+    mesh = msp.add_mesh()
+    with mesh.edit_data() as data:
+        data.vertices = [(70, 0, 0), (72, 0, 0), (72, 2, 0)]
+        data.faces = [(0, 1, 2)]
+    made.append(mesh)
     doc.saveas(path)
     for entity in made:
         print("HATCH2" if entity is edges else entity.dxftype(), entity.dxf.handle)
@@ -138,7 +143,10 @@ def dump(path):
         if t == "LEADER":
             fields.append("v0=" + point(e.vertices[0]))
         if t == "DIMENSION":
-            fields.append("p1=" + point(e.dxf.defpoint2))
+            fields.append("p1=" + point(e.dxf.defpoint2) + " p2=" + point(e.dxf.defpoint3))
+            block = doc.blocks.get(e.dxf.geometry)
+            lines = [x for x in block if x.dxftype() == "LINE"]
+            fields.append("block=%s first=%s" % (e.dxf.geometry, point(lines[0].dxf.start)))
         print(" ".join(fields))
         if t == "INSERT":
             for a in e.attribs:

@@ -217,13 +217,14 @@ TEST(Mirror, CancellingTheAxisPromptChangesNothing) {
     EXPECT_TRUE(Has(none.out, "\nThe selecting objects is not correct.")) << none.out;
 }
 
-// Every entity type the drawings hold is mirrored, or none is: a dimension (which the database
-// cannot transform) in the selection leaves the whole drawing as it was.
+// Every entity type the drawings hold is mirrored, or none is: a mesh (which the database does
+// not transform) in the selection leaves the whole drawing as it was. The mirrored dimension
+// draws itself through a copy of its block.
 TEST(Mirror, EveryTypeOrNothing) {
     Session s("shapes");
     std::string all;
     for (const auto& [type, handle] : s.h)
-        if (type != "DIMENSION")
+        if (type != "MESH")
             all += " " + handle;
     auto run = s.Run("select" + all + "\nordinal 1002\n> 100,0\n");
     ASSERT_EQ(run.status, 0) << run.err << run.out;
@@ -247,16 +248,17 @@ TEST(Mirror, EveryTypeOrNothing) {
         {"HATCH", "p0=170.000,0.000"},
         {"HATCH2", "line=136.000,0.000>140.000,0.000 arc=138.000,0.000 angles=180.000,0.000 ccw=1"},
         {"LEADER", "v0=160.000,0.000"},
+        {"DIMENSION", "p1=200.000,-2.000 p2=194.000,-2.000 block=*D2 first=200.000,-2.000"},
         {"INSERT", "at=150.000,0.000 xscale=-1.000"},
     };
     for (const Expect& e : expected) {
         EXPECT_TRUE(Has(dump, e.fields)) << e.type << "\n" << dump;
         EXPECT_FALSE(Has(dump, " " + s.h[e.type] + " ")) << e.type;  // replaced: a new handle
     }
-    // With the dimension: refused as a whole.
+    // With the mesh: refused as a whole.
     Session t("shapes");
-    run = t.Run("select" + all + " " + t.h["DIMENSION"] + "\nordinal 1002\n> 100,0\n");
-    EXPECT_TRUE(Has(run.out, "MIRROR: the DIMENSION " + t.h["DIMENSION"] +
+    run = t.Run("select" + all + " " + t.h["MESH"] + "\nordinal 1002\n> 100,0\n");
+    EXPECT_TRUE(Has(run.out, "MIRROR: the MESH " + t.h["MESH"] +
                                  " cannot be mirrored (eNotApplicable); nothing was mirrored."))
         << run.out;
     EXPECT_EQ(t.Dump(), t.DumpSource());
