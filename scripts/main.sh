@@ -99,6 +99,32 @@ echo "Parameter file $home/tmp/BannaiParam.txt (tabs shown as |):"
 tr '\t' '|' <"$home/tmp/BannaiParam.txt"
 echo "Picture of the placed terminal blocks: $top/build/relay-terminals.png"
 
+# ROUTIX's surplus length (entry point 1007) on the sample symbol CB1 of the first panel
+# drawing, picked first: the dialog is answered with 150 mm and the drawing saved as
+# build/surplus-length.dwg, whose ADDITION attribute ezdxf then reads back.
+surplus="$top/build/surplus-length.dwg"
+handle=$(/usr/bin/python3 -c 'import sys, ezdxf
+d = ezdxf.readfile(sys.argv[1])
+print(next(r.dxf.handle for r in d.modelspace().query("INSERT")
+           if any(a.dxf.tag == "NAME" and a.dxf.text == "CB1" for a in r.attribs)))' \
+    "$samples/SAMPLE/DWG/PANEL/P01.dwg")
+cat >"$home/routix-surplus.scr" <<SCRIPT
+open "$samples/SAMPLE/DWG/PANEL/P01.dwg"
+select $handle
+ordinal 1007
+> text 205 150
+> OK
+save "$surplus"
+SCRIPT
+echo "ROUTIX: entry point 1007 on the symbol CB1 of P01 (script $home/routix-surplus.scr)."
+"$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix-surplus.scr"
+/usr/bin/python3 -c 'import sys, ezdxf
+ref = ezdxf.readfile(sys.argv[1]).entitydb[sys.argv[2]]
+for a in ref.attribs:
+    if a.dxf.tag == "ADDITION":
+        print("Surplus length of CB1 in %s: ADDITION = %s (layer %s)" % (sys.argv[1], a.dxf.text, a.dxf.layer))' \
+    "$surplus" "$handle"
+
 # TERVO: the sample project's back-panel lists, written twice through listhost; the second run
 # moves the first run's files into FT_OUTPUT/BK/OLD. The sample has a previous revision, so
 # each panel also gets its _ADD and _SUB files.

@@ -32,9 +32,15 @@ int AttrGetJoined(AcDbObjectId reference, std::string_view tag, char*& value);
 /// Releases a text of the operations above and sets it to null.
 void AttrFreeValue(char*& value);
 
+/// The same on a reference the caller holds open (for read or for write).
+int AttrGetText(const AcDbBlockReference* reference, std::string_view tag, char*& value);
+int AttrGetValue(const AcDbBlockReference* reference, std::string_view tag, char*& value);
+
 /// Sets the text of an existing attribute (opened for write and closed here). Nonzero on
 /// success; zero when the reference has no such attribute or it cannot be opened for write.
 int AttrSetText(AcDbObjectId reference, std::string_view tag, std::string_view text);
+/// The same on a reference the caller holds open (its attributes are opened here).
+int AttrSetText(const AcDbBlockReference* reference, std::string_view tag, std::string_view text);
 /// The same with blanks at either end of `value` removed.
 int AttrSetValue(AcDbObjectId reference, std::string_view tag, std::string_view value);
 

@@ -258,6 +258,37 @@ std::string_view TruncateChars(std::string_view text, std::size_t maxChars) {
     return text;
 }
 
+bool UnescapeTableText(std::string_view raw, std::string& value, std::string& error) {
+    value.clear();
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\') {
+            value += raw[i];
+            continue;
+        }
+        const char escaped = i + 1 < raw.size() ? raw[i + 1] : '\0';
+        switch (escaped) {
+            case 'n':
+                value += '\n';
+                break;
+            case 'r':
+                value += '\r';
+                break;
+            case 't':
+                value += '\t';
+                break;
+            case '\\':
+                value += '\\';
+                break;
+            default:
+                error = std::string("unknown escape \"\\") +
+                        (escaped != '\0' ? std::string(1, escaped) : "") + "\"";
+                return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
 std::optional<StringTable> StringTable::Parse(std::string_view text, std::string_view source,
                                               std::string* error) {
     auto fail = [&](std::size_t line, const std::string& what) -> std::optional<StringTable> {
@@ -293,34 +324,10 @@ std::optional<StringTable> StringTable::Parse(std::string_view text, std::string
         for (char digit : idText)
             id = id * 10 + static_cast<std::uint32_t>(digit - '0');
         std::string value;
-        const std::string_view raw = line.substr(tab + 1);
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] != '\\') {
-                value += raw[i];
-                continue;
-            }
-            const char escaped = i + 1 < raw.size() ? raw[i + 1] : '\0';
-            switch (escaped) {
-                case 'n':
-                    value += '\n';
-                    break;
-                case 'r':
-                    value += '\r';
-                    break;
-                case 't':
-                    value += '\t';
-                    break;
-                case '\\':
-                    value += '\\';
-                    break;
-                default:
-                    return fail(lineNumber, std::string("unknown escape \"\\") +
-                                                (escaped != '\0' ? std::string(1, escaped) : "") +
-                                                "\" in the text of " + std::string(idText) +
-                                                " (write \\\\ for a backslash)");
-            }
-            ++i;
-        }
+        std::string escapeError;
+        if (!UnescapeTableText(line.substr(tab + 1), value, escapeError))
+            return fail(lineNumber, escapeError + " in the text of " + std::string(idText) +
+                                        " (write \\\\ for a backslash)");
         if (!table.m_entries.emplace(id, std::move(value)).second)
             return fail(lineNumber, "the id " + std::string(idText) + " is given twice");
     }

@@ -279,6 +279,10 @@ bool SelectImplied(CSelection& selection) {
     return Select("I", nullptr, nullptr, selection);
 }
 
+bool SelectObjects(CSelection& selection) {
+    return Select(nullptr, nullptr, nullptr, selection);
+}
+
 bool SelectWithPrompt(const ACHAR* prompt, CSelection& selection) {
     const ACHAR* prompts[2] = {prompt, prompt};
     return Select(":$", prompts, nullptr, selection);

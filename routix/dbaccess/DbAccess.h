@@ -345,6 +345,8 @@ private:
 
 /// The implied (pick-first) selection.
 bool SelectImplied(CSelection& selection);
+/// What the user selects at the host's own prompt (acedSSGet without a mode).
+bool SelectObjects(CSelection& selection);
 /// What the user selects when prompted with `prompt` (acedSSGet ":$").
 bool SelectWithPrompt(const ACHAR* prompt, CSelection& selection);
 /// Block references only, prompted with `prompt` (the host's default prompt when null).

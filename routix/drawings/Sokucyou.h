@@ -62,6 +62,8 @@ public:
 
     /// The implied (pick-first) selection.
     static bool SelectImplied(CSelection& selection) { return routix::SelectImplied(selection); }
+    /// What the user selects at the host's own prompt.
+    static bool SelectObjects(CSelection& selection) { return routix::SelectObjects(selection); }
     /// What the user selects when asked with `prompt`.
     static bool SelectSingle(const ACHAR* prompt, CSelection& selection) {
         return routix::SelectWithPrompt(prompt, selection);

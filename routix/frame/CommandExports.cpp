@@ -2,6 +2,7 @@
 
 #include "ducts/DuctShape.h"
 #include "ducts/WpDuct.h"
+#include "extract/EditCommands.h"
 #include "extract/LayoutKey.h"
 #include "frame/EntryPoints.h"
 #include "frame/MessageBox.h"
@@ -46,6 +47,11 @@ int PlateCheckedEntryPoint(int argument) {
 
 using namespace routix;
 
+// Mirrors the selected objects about a vertical axis, deleting the sources.
+ROUTIX_ENTRY_POINT(1002) {
+    return RunEntryPoint(Flag3D::Cleared, MirrorCommand);
+}
+
 // The relay terminals between panels, inside the panel and on the door: their parameter file
 // handed to the placement service.
 ROUTIX_ENTRY_POINT(1003) {
@@ -65,6 +71,11 @@ ROUTIX_ENTRY_POINT(1006) {
     return RunEntryPoint(Flag3D::Cleared, LayoutKeyFile);
 }
 
+// The surplus length of the selected symbols (layer "ADDITION").
+ROUTIX_ENTRY_POINT(1007) {
+    return RunEntryPoint(Flag3D::Cleared, [] { SurplusLengthCommand(0); });
+}
+
 // Has no effect except clearing the 3D mode flag.
 ROUTIX_ENTRY_POINT(1012) {
     return RunEntryPoint(Flag3D::Cleared, [] {});
@@ -78,6 +89,11 @@ ROUTIX_ENTRY_POINT(1013) {
 // 3D relay-terminal placement of combination terminals, after the plate check.
 ROUTIX_ENTRY_POINT(1029) {
     return PlateCheckedEntryPoint(1);
+}
+
+// The surplus length in 3D: new attributes on the frozen layer "PINOFF".
+ROUTIX_ENTRY_POINT(1030) {
+    return RunEntryPoint(Flag3D::Set, [] { SurplusLengthCommand(1); });
 }
 
 // The WP duct lines of the current drawing; the 3D mode flag is left as it is.

@@ -203,7 +203,11 @@ void TransformText(AcDbStub& s, const AcGeMatrix3d& m) {
     AcGePoint3d p = m * OcsToWcs(n, GetPoint(s, r, 10));
     bool hasAlign = findTag(s, r, 11) >= 0;
     AcGePoint3d a = hasAlign ? m * OcsToWcs(n, GetPoint(s, r, 11)) : AcGePoint3d();
-    AcGeVector3d dirOcs = Linear(AcGeMatrix3d::worldToPlane(n2), dir2);
+    // A mirror toggles the mirrored-in-X flag, which turns the glyphs' x axis against the
+    // rotation's direction: the rotation then follows the image of the reading direction
+    // reversed, so a text mirrored about a vertical axis reads backwards at rotation 0 rather
+    // than standing on its head at 180 degrees.
+    AcGeVector3d dirOcs = Linear(AcGeMatrix3d::worldToPlane(n2), mirrored ? -dir2 : dir2);
     double rot2 = std::atan2(dirOcs.y, dirOcs.x);
     SetPoint(s, r, 10, WcsToOcs(n2, p));
     r = subclassRange(s, "AcDbText");
@@ -346,8 +350,268 @@ Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents& extents) const {
     return extents.isEmpty() ? Acad::eInvalidExtents : Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) {
-    return Acad::eNotApplicable;
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+enum class Space { World, Object, Vector };
+
+void SetValueAt(AcDbStub& s, std::size_t i, double value) {
+    std::string_view stored = Store(s, FormatReal(value));
+    s.tags[i].data = stored.data();
+    s.tags[i].size = static_cast<std::uint32_t>(stored.size());
+}
+
+// Every point (or vector) of group code `code` in the range: its x at `code`, y at `code` + 10
+// and z, when written, at `code` + 20. Object points are in the plane of `n` before and of `n2`
+// after.
+void TransformCodes(AcDbStub& s, Range r, int code, Space space, const AcGeMatrix3d& m,
+                    const AcGeVector3d& n, const AcGeVector3d& n2) {
+    for (std::size_t i = r.begin; i < r.end && i < s.tags.size(); ++i) {
+        if (s.tags[i].code != code)
+            continue;
+        const bool hasY = i + 1 < s.tags.size() && s.tags[i + 1].code == code + 10;
+        const bool hasZ = hasY && i + 2 < s.tags.size() && s.tags[i + 2].code == code + 20;
+        AcGePoint3d p(ParseReal(s.tags[i].value()), hasY ? ParseReal(s.tags[i + 1].value()) : 0,
+                      hasZ ? ParseReal(s.tags[i + 2].value()) : 0);
+        if (space == Space::World) {
+            p = m * p;
+        } else if (space == Space::Object) {
+            p = WcsToOcs(n2, m * OcsToWcs(n, p));
+        } else {
+            const AcGeVector3d v = Linear(m, p.asVector());
+            p = AcGePoint3d(v.x, v.y, v.z);
+        }
+        SetValueAt(s, i, p.x);
+        if (hasY)
+            SetValueAt(s, i + 1, p.y);
+        if (hasZ)
+            SetValueAt(s, i + 2, p.z);
+    }
+}
+
+// A hatch, walked through its tags: the boundary paths (polyline vertices and bulges; line,
+// arc, ellipse and spline edges), the pattern (angle, scale, line families) and the seed
+// points, all in the hatch's object plane. `a` takes object points of the old plane to object
+// points of the new one.
+void TransformHatch(AcDbStub& s, const AcGeMatrix3d& a, double elevation, bool mirrored) {
+    const Range r = subclassRange(s, "AcDbHatch");
+    const AcGeVector3d ex = Linear(a, AcGeVector3d::kXAxis);
+    const AcGeVector3d ey = Linear(a, AcGeVector3d::kYAxis);
+    const double scale = std::sqrt(std::fabs(ex.x * ey.y - ex.y * ey.x));
+    auto value = [&](std::size_t i) { return ParseReal(s.tags[i].value()); };
+    auto pair = [&](std::size_t i) {
+        return i + 1 < r.end && s.tags[i + 1].code == s.tags[i].code + 10;
+    };
+    auto point = [&](std::size_t i) {
+        if (!pair(i))
+            return;
+        const AcGePoint3d p = a * AcGePoint3d(value(i), value(i + 1), elevation);
+        SetValueAt(s, i, p.x);
+        SetValueAt(s, i + 1, p.y);
+    };
+    auto vector = [&](std::size_t i) {
+        if (!pair(i))
+            return;
+        const AcGeVector3d v = Linear(a, AcGeVector3d(value(i), value(i + 1), 0));
+        SetValueAt(s, i, v.x);
+        SetValueAt(s, i + 1, v.y);
+    };
+    auto wrap = [](double degrees) {
+        degrees = std::fmod(degrees, 360.0);
+        return degrees < 0 ? degrees + 360.0 : degrees;
+    };
+    // The image of a direction given in degrees.
+    auto angle = [&](double degrees) {
+        const AcGeVector3d v =
+            Linear(a, AcGeVector3d(std::cos(Radians(degrees)), std::sin(Radians(degrees)), 0));
+        return wrap(Degrees(std::atan2(v.y, v.x)));
+    };
+    enum class Part { Head, Paths, Pattern, Seeds } part = Part::Head;
+    bool polyline = false;
+    long long edge = 0;
+    std::size_t start = 0;
+    for (std::size_t i = r.begin; i < r.end; ++i) {
+        const int code = s.tags[i].code;
+        if (code == 91 && part == Part::Head) {
+            part = Part::Paths;
+        } else if (code == 75 && part == Part::Paths) {
+            part = Part::Pattern;
+        } else if (code == 98) {
+            part = Part::Seeds;
+        } else if (part == Part::Paths) {
+            if (code == 92) {
+                polyline = (ParseInt(s.tags[i].value()) & 2) != 0;
+                edge = 0;
+            } else if (code == 72 && !polyline) {
+                edge = ParseInt(s.tags[i].value());
+            } else if (code == 10) {
+                point(i);
+            } else if (code == 11) {
+                edge == 3 ? vector(i) : point(i);  // an ellipse's major axis; line ends, fit points
+            } else if (code == 12 || code == 13) {
+                vector(i);
+            } else if (code == 40 && edge == 2) {
+                SetValueAt(s, i, value(i) * scale);  // an arc's radius
+            } else if (code == 42 && polyline && mirrored) {
+                SetValueAt(s, i, -value(i));
+            } else if (code == 50) {
+                start = i;
+            } else if (code == 51 && start != 0 && (edge == 2 || edge == 3)) {
+                const double from = value(start);
+                const double to = value(i);
+                if (edge == 2) {
+                    SetValueAt(s, start, angle(mirrored ? to : from));
+                    SetValueAt(s, i, angle(mirrored ? from : to));
+                } else if (mirrored) {
+                    // Ellipse parameters run the other way round under a mirror.
+                    SetValueAt(s, start, wrap(-to));
+                    SetValueAt(s, i, wrap(-from));
+                }
+                start = 0;
+            }
+        } else if (part == Part::Pattern) {
+            if (code == 52 || code == 53)
+                SetValueAt(s, i, angle(value(i)));
+            else if (code == 41)
+                SetValueAt(s, i, value(i) * scale);
+            else if (code == 43)
+                point(i);
+            else if (code == 45)
+                vector(i);
+        } else if (part == Part::Seeds && code == 10) {
+            point(i);
+        }
+    }
+}
+
+// The entity types the database reads but does not model as classes, transformed by their
+// group codes: points in world or object coordinates, vectors, the normal and, under a mirror,
+// the values whose sense it reverses (bulges, ellipse parameters).
+Acad::ErrorStatus TransformTagged(AcDbStub& s, const AcGeMatrix3d& m) {
+    const std::string_view t = s.type();
+    const Range r = dataRange(s);
+    const AcGeVector3d n = NormalOf(s, r);
+    bool mirrored = false;
+    const AcGeVector3d n2 = TransformedNormal(m, n, mirrored);
+    auto codes = [&](std::initializer_list<int> list, Space space) {
+        for (int code : list)
+            TransformCodes(s, dataRange(s), code, space, m, n, n2);
+    };
+    auto normal = [&] {
+        if (findTag(s, dataRange(s), 210) >= 0)
+            SetVector(s, dataRange(s), 210, n2);
+    };
+    if (t == "POINT") {
+        codes({10}, Space::World);
+        normal();
+    } else if (t == "3DFACE") {
+        codes({10, 11, 12, 13}, Space::World);
+    } else if (t == "SOLID" || t == "TRACE") {
+        codes({10, 11, 12, 13}, Space::Object);
+        normal();
+    } else if (t == "RAY" || t == "XLINE") {
+        codes({10}, Space::World);
+        codes({11}, Space::Vector);
+    } else if (t == "SPLINE") {
+        codes({10, 11}, Space::World);
+        codes({12, 13}, Space::Vector);
+        normal();
+    } else if (t == "LEADER") {
+        codes({10}, Space::World);
+        codes({211, 212, 213}, Space::Vector);
+        normal();
+    } else if (t == "ELLIPSE") {
+        const AcGeVector3d major = GetVector(s, r, 11, AcGeVector3d::kXAxis);
+        const AcGeVector3d minor = n.crossProduct(major);
+        if (std::fabs(Linear(m, major).length() / major.length() -
+                      Linear(m, minor).length() / std::max(minor.length(), 1e-300)) > 1e-9)
+            return Acad::eCannotScaleNonUniformly;
+        codes({10}, Space::World);
+        codes({11}, Space::Vector);
+        normal();
+        if (mirrored) {
+            // The image runs the other way round: parameter t becomes -t.
+            const double start = GetReal(s, dataRange(s), 41, 0);
+            const double end = GetReal(s, dataRange(s), 42, kTwoPi);
+            if (std::fabs(end - start - kTwoPi) > 1e-12) {
+                auto wrap = [](double a) {
+                    a = std::fmod(a, kTwoPi);
+                    return a < 0 ? a + kTwoPi : a;
+                };
+                SetReal(s, dataRange(s), 41, wrap(-end));
+                SetReal(s, dataRange(s), 42, wrap(-start));
+            }
+        }
+    } else if (t == "DIMENSION") {
+        // The definition points, and the block that draws the dimension, which is its own.
+        const std::string name =
+            s.db != nullptr ? s.db->codec.decode(Trimmed(GetRaw(s, r, 2))) : "";
+        AcDbStub* record = s.db != nullptr ? s.db->tableRecord("BLOCK_RECORD", name) : nullptr;
+        if (record == nullptr || record->block() == nullptr || name.empty() || name[0] != '*')
+            return Acad::eNotApplicable;
+        for (AcDbStub* e : record->block()->entities) {
+            if (e->erased)
+                continue;
+            AcDbEntity* entity = AcDbEntity::cast(ObjectOf(e));
+            if (entity == nullptr)
+                continue;
+            const bool held = e->writer;
+            e->writer = true;  // the dimension's write access covers its own block
+            const Acad::ErrorStatus es = entity->transformBy(m);
+            e->writer = held;
+            if (es != Acad::eOk)
+                return es;
+        }
+        codes({10, 13, 14, 15}, Space::World);
+        codes({11, 12, 16}, Space::Object);
+        if (const long rotation = findTag(s, dataRange(s), 50); rotation >= 0) {
+            const double a = Radians(ParseReal(s.tags[static_cast<std::size_t>(rotation)].value()));
+            const AcGeVector3d v =
+                Linear(AcGeMatrix3d::worldToPlane(n2) * m * AcGeMatrix3d::planeToWorld(n),
+                       AcGeVector3d(std::cos(a), std::sin(a), 0));
+            double degrees = Degrees(std::atan2(v.y, v.x));
+            SetValueAt(s, static_cast<std::size_t>(rotation),
+                       degrees < 0 ? degrees + 360 : degrees);
+        }
+        normal();
+    } else if (t == "HATCH") {
+        const double elevation = GetPoint(s, subclassRange(s, "AcDbHatch"), 10).z;
+        const AcGeMatrix3d a = AcGeMatrix3d::worldToPlane(n2) * m * AcGeMatrix3d::planeToWorld(n);
+        TransformHatch(s, a, elevation, mirrored);
+        const AcGePoint3d z = a * AcGePoint3d(0, 0, elevation);
+        Range h = subclassRange(s, "AcDbHatch");
+        if (findTag(s, h, 10) >= 0)
+            SetPoint(s, h, 10, AcGePoint3d(0, 0, z.z));
+        normal();
+    } else if (t == "POLYLINE") {
+        const long long flags = GetInt(s, r, 70, 0);
+        const bool world = (flags & (8 | 16 | 64)) != 0;  // 3D polyline, mesh, polyface
+        codes({10}, world ? Space::World : Space::Object);
+        for (AcDbStub* vertex : s.children()) {
+            TransformCodes(*vertex, dataRange(*vertex), 10, world ? Space::World : Space::Object, m,
+                           n, n2);
+            const long bulge = findTag(*vertex, dataRange(*vertex), 42);
+            if (mirrored && bulge >= 0)
+                SetValueAt(*vertex, static_cast<std::size_t>(bulge),
+                           -ParseReal(vertex->tags[static_cast<std::size_t>(bulge)].value()));
+        }
+        normal();
+    } else {
+        return Acad::eNotApplicable;
+    }
+    return Acad::eOk;
+}
+
+}  // namespace
+
+// The modelled classes override this; the other types the database reads are transformed by
+// their tags, and types it cannot transform (meshes, images, unknown ones) answer
+// eNotApplicable and stay as they are.
+Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d& m) {
+    if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk)
+        return es;
+    return TransformTagged(*stub(), m);
 }
 
 // Entities the database does not model: the extents of the common ones.

@@ -1,6 +1,7 @@
 // Inserting one database into another as a block definition: a deep copy of the model space with
 // the table entries and blocks it uses, every handle mapped to a new one.
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "model.h"
@@ -11,7 +12,10 @@ namespace {
 
 class Copier {
 public:
-    Copier(DatabaseImpl& to, const DatabaseImpl& from) : m_to(to), m_from(from) {}
+    // Within one database (a copy in place) references to objects that are not copied stay
+    // as they are; between databases they become null.
+    Copier(DatabaseImpl& to, const DatabaseImpl& from)
+        : m_to(to), m_from(from), m_sameDatabase(&to == &from) {}
 
     // A copy of one stub (and its attributes or vertices) in the target.
     AcDbStub* clone(const AcDbStub& src, Kind kind, AcDbStub* owner) {
@@ -115,7 +119,7 @@ public:
                     // A handle in extended data that names nothing copied stays as it was.
                 } else if (inGroup) {
                     drop.push_back(i);
-                } else {
+                } else if (!m_sameDatabase) {
                     set(t, "0");
                 }
             }
@@ -146,6 +150,7 @@ private:
     std::unordered_map<std::uint64_t, std::uint64_t> m_handles;
     std::unordered_map<std::string, std::string> m_blockNames;
     std::vector<AcDbStub*> m_cloned;
+    bool m_sameDatabase;
 };
 
 std::string NameOf(const DatabaseImpl& db, const AcDbStub& record) {
@@ -299,5 +304,61 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const ACHAR* block
         SetInt(*records->head, subclassRange(*records->head, "AcDbSymbolTable"), 70,
                static_cast<long long>(records->records.size()));
     blockId = AcDbObjectId(target->record);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::copyInPlace(AcDbObjectId& copyId) const {
+    copyId = AcDbObjectId();
+    AcDbStub& source = *stub();
+    if (source.db == nullptr || source.kind != Kind::Entity)
+        return Acad::eNotInDatabase;
+    DatabaseImpl& db = *source.db;
+    BlockData* block = db.blockOf(source.owner);
+    if (block == nullptr)
+        return Acad::eNotInDatabase;
+    Copier copier(db, db);
+    AcDbStub* copy = copier.clone(source, Kind::Entity, source.owner);
+    // A dimension draws itself through a block of its own: the copy gets a copy of it.
+    if (source.type() == "DIMENSION") {
+        const std::string name = db.codec.decode(Trimmed(GetRaw(source, dataRange(source), 2)));
+        AcDbStub* record = db.tableRecord("BLOCK_RECORD", name);
+        TableData* records = db.table("BLOCK_RECORD");
+        if (record != nullptr && record->block() != nullptr && records != nullptr &&
+            record->block()->begin != nullptr && !name.empty() && name[0] == '*') {
+            const BlockData& from = *record->block();
+            const std::string newName = db.newAnonymousBlockName('D');
+            copier.renameBlock(name, newName);
+            AcDbStub* newRecord = copier.clone(*record, Kind::TableRecord, records->head);
+            newRecord->synthetic = records->synthetic;
+            records->records.push_back(newRecord);
+            BlockData& drawing = db.blockStore.emplace_back();
+            drawing.record = newRecord;
+            newRecord->setBlock(&drawing);
+            drawing.begin = copier.clone(*from.begin, Kind::BlockBegin, newRecord);
+            drawing.end = copier.clone(*from.end, Kind::BlockEnd, newRecord);
+            const std::string encoded = db.codec.encode(newName);
+            SetRaw(*newRecord, dataRange(*newRecord), 2, encoded);
+            SetRaw(*drawing.begin, dataRange(*drawing.begin), 2, encoded);
+            if (findTag(*drawing.begin, dataRange(*drawing.begin), 3) >= 0)
+                SetRaw(*drawing.begin, dataRange(*drawing.begin), 3, encoded);
+            for (const AcDbStub* e : from.entities)
+                if (!e->erased)
+                    drawing.entities.push_back(copier.clone(*e, Kind::Entity, newRecord));
+            db.blocks.push_back(&drawing);
+            if (!records->synthetic)
+                SetInt(*records->head, subclassRange(*records->head, "AcDbSymbolTable"), 70,
+                       static_cast<long long>(records->records.size()));
+        }
+    }
+    copier.cloneOwnedObjects();
+    copier.remap();
+    auto place = std::find(block->entities.begin(), block->entities.end(), &source);
+    block->entities.insert(place == block->entities.end() ? place : place + 1, copy);
+    if (source.inEntitiesSection) {
+        copy->inEntitiesSection = true;
+        auto at = std::find(db.entitiesSection.begin(), db.entitiesSection.end(), &source);
+        db.entitiesSection.insert(at == db.entitiesSection.end() ? at : at + 1, copy);
+    }
+    copyId = AcDbObjectId(copy);
     return Acad::eOk;
 }

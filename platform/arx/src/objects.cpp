@@ -112,6 +112,22 @@ AcDbObject* ObjectOf(AcDbStub* stub) {
 
 // --- opening -------------------------------------------------------------------------------------
 
+namespace {
+
+// True when the entity lies on a locked layer of its database: the host grants no write access
+// to it then.
+bool OnLockedLayer(const AcDbStub& s) {
+    if (!s.isEntity() || s.db == nullptr)
+        return false;
+    const std::string_view layer = Trimmed(GetRaw(s, dataRange(s), 8));
+    if (layer.empty())
+        return false;
+    const AcDbStub* record = s.db->tableRecord("LAYER", s.db->codec.decode(layer));
+    return record != nullptr && (GetInt(*record, dataRange(*record), 70, 0) & 4) != 0;
+}
+
+}  // namespace
+
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErased) {
     object = nullptr;
@@ -133,6 +149,8 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcDb:
                 return Acad::eWasOpenedForWrite;
             if (s->readers > 0)
                 return Acad::eWasOpenedForRead;
+            if (OnLockedLayer(*s))
+                return Acad::eOnLockedLayer;
             s->writer = true;
             break;
         case AcDb::kForNotify:
@@ -237,6 +255,8 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
         return Acad::eNotOpenForRead;
     if (s->readers > 1)
         return Acad::eHadMultipleReaders;
+    if (OnLockedLayer(*s))
+        return Acad::eOnLockedLayer;
     s->readers = 0;
     s->writer = true;
     return Acad::eOk;

@@ -3,9 +3,10 @@
 // REGEN, REDRAW, UNDO, U: nothing to do here (the drawing is not displayed), but they run as
 // commands so the reactors hear them. ERASE: entity names, then "" (end of selection).
 // MIRROR: entity names, "" (end of selection), the two points of the mirror axis (each may be
-// preceded by an object snap override such as "NON"), then "Y" to delete the source objects
-// (the sources are transformed in place) or "N" (not supported: copies need a clone). Texts and
-// the attributes of block references keep their reading direction while MIRRTEXT is 0.
+// preceded by an object snap override such as "NON"), then "Y" to delete the source objects or
+// "N" to keep them. The mirrored objects are new ones (new handles); every entity is mirrored
+// or none is. Texts and the attributes of block references keep their reading direction while
+// MIRRTEXT is 0.
 
 #include <cmath>
 #include <functional>
@@ -93,13 +94,23 @@ CommandOutcome Erase(Answers& answers) {
     std::vector<AcDbObjectId> ids;
     if (!Selection(answers, ids))
         return CommandOutcome::Failed;
+    int locked = 0;
     for (const AcDbObjectId& id : ids) {
         AcDbEntity* entity = nullptr;
-        if (acdbOpenAcDbEntity(entity, id, AcDb::kForWrite) != Acad::eOk)
+        const Acad::ErrorStatus es = acdbOpenAcDbEntity(entity, id, AcDb::kForWrite);
+        if (es == Acad::eOnLockedLayer) {
+            ++locked;  // left out, as the host's selection leaves it out
+            continue;
+        }
+        if (es != Acad::eOk)
             return CommandOutcome::Failed;
         entity->erase();
         entity->close();
     }
+    if (locked > 0)
+        Host::Instance().Console()
+            << "\n"
+            << locked << (locked == 1 ? " was" : " were") << " on a locked layer.";
     return CommandOutcome::Ended;
 }
 
@@ -132,14 +143,58 @@ Acad::ErrorStatus KeepAttributesReadable(AcDbBlockReference* reference) {
     return Acad::eOk;
 }
 
+// Mirrors one copy; false with `why` set when the copy cannot be transformed.
+bool MirrorCopy(AcDbObjectId copy, const AcGeMatrix3d& matrix, bool mirrorText, std::string& why) {
+    AcDbEntity* entity = nullptr;
+    Acad::ErrorStatus es = acdbOpenAcDbEntity(entity, copy, AcDb::kForWrite);
+    if (es != Acad::eOk) {
+        why = acadErrorStatusText(es);
+        return false;
+    }
+    es = entity->transformBy(matrix);
+    if (es == Acad::eOk && !mirrorText) {
+        if (AcDbText* text = AcDbText::cast(entity))
+            es = KeepReadable(text);
+        else if (AcDbBlockReference* reference = AcDbBlockReference::cast(entity))
+            es = KeepAttributesReadable(reference);
+    }
+    entity->close();
+    if (es != Acad::eOk)
+        why = acadErrorStatusText(es);
+    return es == Acad::eOk;
+}
+
+bool OnLockedLayer(const AcDbEntity* entity) {
+    AcDbLayerTableRecord* layer = nullptr;
+    if (acdbOpenObject(layer, entity->layerId(), AcDb::kForRead) != Acad::eOk)
+        return false;
+    const bool locked = layer->isLocked();
+    layer->close();
+    return locked;
+}
+
+void EraseAll(const std::vector<AcDbObjectId>& ids) {
+    for (const AcDbObjectId& id : ids) {
+        AcDbEntity* entity = nullptr;
+        if (acdbOpenAcDbEntity(entity, id, AcDb::kForWrite) == Acad::eOk) {
+            entity->erase();
+            entity->close();
+        }
+    }
+}
+
+// As the CAD host does it: every selected entity is mirrored or none is. Each source is copied
+// (new handles), the copy mirrored; when one cannot be mirrored, the copies made go again and
+// nothing has changed. "Y" then erases the sources, "N" keeps them. Entities on locked layers
+// are left out, as the host's selection leaves them out.
 CommandOutcome Mirror(Answers& answers) {
     std::vector<AcDbObjectId> ids;
     AcGePoint3d first, second;
     if (!Selection(answers, ids) || !Point(answers, first) || !Point(answers, second))
         return CommandOutcome::Failed;
     const resbuf* erase = answers.Next();
-    if (!IsText(erase, "Y")) {
-        Host::Instance().Console() << "\nMIRROR: only \"Y\" (delete source objects) is supported.";
+    if (!IsText(erase, "Y") && !IsText(erase, "N")) {
+        Host::Instance().Console() << "\nMIRROR: answer \"Y\" (delete source objects) or \"N\".";
         return CommandOutcome::Failed;
     }
     const AcGeVector3d axis = second - first;
@@ -148,21 +203,48 @@ CommandOutcome Mirror(Answers& answers) {
     const AcGeVector3d normal = axis.crossProduct(AcGeVector3d::kZAxis).normal();
     const AcGeMatrix3d matrix = AcGeMatrix3d::mirroring(AcGePlane(first, normal));
     const bool mirrorText = Host::Instance().VarText("MIRRTEXT").value_or("0") != "0";
+    std::vector<AcDbObjectId> sources;
+    std::vector<AcDbObjectId> copies;
+    int locked = 0;
     for (const AcDbObjectId& id : ids) {
         AcDbEntity* entity = nullptr;
-        if (acdbOpenAcDbEntity(entity, id, AcDb::kForWrite) != Acad::eOk)
+        if (Acad::ErrorStatus es = acdbOpenAcDbEntity(entity, id, AcDb::kForRead);
+            es != Acad::eOk) {
+            EraseAll(copies);
+            Host::Instance().Console() << "\nMIRROR: an object cannot be read ("
+                                       << acadErrorStatusText(es) << "); nothing was mirrored.";
             return CommandOutcome::Failed;
-        Acad::ErrorStatus es = entity->transformBy(matrix);
-        if (es == Acad::eOk && !mirrorText) {
-            if (AcDbText* text = AcDbText::cast(entity))
-                es = KeepReadable(text);
-            else if (AcDbBlockReference* reference = AcDbBlockReference::cast(entity))
-                es = KeepAttributesReadable(reference);
         }
+        if (OnLockedLayer(entity)) {
+            ++locked;
+            entity->close();
+            continue;
+        }
+        AcDbObjectId copy;
+        const Acad::ErrorStatus es = entity->copyInPlace(copy);
+        const std::string type(entity->dxfType());
+        AcDbHandle handleOf;
+        entity->getAcDbHandle(handleOf);
+        const std::string handle = handleOf.text();
         entity->close();
-        if (es != Acad::eOk)
+        std::string why = es != Acad::eOk ? acadErrorStatusText(es) : "";
+        if (es == Acad::eOk)
+            copies.push_back(copy);
+        if (es != Acad::eOk || !MirrorCopy(copy, matrix, mirrorText, why)) {
+            EraseAll(copies);
+            Host::Instance().Console()
+                << "\nMIRROR: the " << type << " " << handle << " cannot be mirrored (" << why
+                << "); nothing was mirrored.";
             return CommandOutcome::Failed;
+        }
+        sources.push_back(id);
     }
+    if (locked > 0)
+        Host::Instance().Console()
+            << "\n"
+            << locked << (locked == 1 ? " was" : " were") << " on a locked layer.";
+    if (IsText(erase, "Y"))
+        EraseAll(sources);
     return CommandOutcome::Ended;
 }
 

@@ -13,16 +13,20 @@ namespace {
 
 using detail::Opened;
 
-int Get(AcDbObjectId reference, std::string_view tag, char*& value, bool trim) {
+int Get(const AcDbBlockReference* reference, std::string_view tag, char*& value, bool trim) {
     value = nullptr;
-    Opened<AcDbBlockReference> object(reference, AcDb::kForRead);
     std::string text;
-    if (!object || !detail::AttributeText(object.get(), tag, text)) {
+    if (reference == nullptr || !detail::AttributeText(reference, tag, text)) {
         detail::SetLastError("A23ZOATT: no attribute '" + std::string(tag) + "'");
         return 0;
     }
     value = detail::NewText(trim ? common::Trim(text) : std::string_view(text));
     return 1;
+}
+
+int Get(AcDbObjectId reference, std::string_view tag, char*& value, bool trim) {
+    Opened<AcDbBlockReference> object(reference, AcDb::kForRead);
+    return Get(object.get(), tag, value, trim);
 }
 
 }  // namespace
@@ -36,6 +40,14 @@ int AttrGetText(AcDbObjectId reference, std::string_view tag, char*& value) {
 }
 
 int AttrGetValue(AcDbObjectId reference, std::string_view tag, char*& value) {
+    return Get(reference, tag, value, true);
+}
+
+int AttrGetText(const AcDbBlockReference* reference, std::string_view tag, char*& value) {
+    return Get(reference, tag, value, false);
+}
+
+int AttrGetValue(const AcDbBlockReference* reference, std::string_view tag, char*& value) {
     return Get(reference, tag, value, true);
 }
 
@@ -95,7 +107,13 @@ int AttrSetText(AcDbObjectId reference, std::string_view tag, std::string_view t
                              acadErrorStatusText(object.status()) + ")");
         return 0;
     }
-    std::unique_ptr<AcDbObjectIterator> it(object->attributeIterator());
+    return AttrSetText(object.get(), tag, text);
+}
+
+int AttrSetText(const AcDbBlockReference* reference, std::string_view tag, std::string_view text) {
+    if (reference == nullptr)
+        return 0;
+    std::unique_ptr<AcDbObjectIterator> it(reference->attributeIterator());
     for (; !it->done(); it->step()) {
         Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
         if (!attribute || !common::EqualsNoCase(attribute->tagName(), tag)) {

@@ -99,6 +99,10 @@ private:
 /// The folder of the module (executable or shared library) file that holds `address`.
 std::filesystem::path ModuleFolderOf(const void* address);
 
+/// Reads the escapes of the table files (`\n`, `\r`, `\t`, `\\`) in `raw` into `value`; false
+/// with `error` ("unknown escape ...") for any other backslash.
+bool UnescapeTableText(std::string_view raw, std::string& value, std::string& error);
+
 /// The folder in which the tables of the module (executable or shared library) that holds
 /// `address` are: the "strings" folder beside that module's file.
 std::filesystem::path StringsFolderOf(const void* address);

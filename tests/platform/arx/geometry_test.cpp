@@ -170,6 +170,10 @@ TEST(ArxTransform, TextsAndMText) {
                   AcGeMatrix3d::mirroring(AcGePlane(AcGePoint3d::kOrigin, AcGeVector3d::kXAxis))),
               Acad::eOk);
     EXPECT_TRUE(text->isMirroredInX());
+    // Reading up, mirrored about a vertical axis: backwards, still up the page, so its glyphs'
+    // x axis (against the rotation when mirrored) keeps pointing up: rotation 270 degrees.
+    EXPECT_NEAR(text->rotation(), 3 * kPi / 2, 1e-9);
+    ExpectPoint(text->position(), 0, 2);
 
     auto* mtext = new AcDbMText;
     mtext->setContents("T12");

@@ -131,11 +131,12 @@ TEST(Cadhost, MirrorsAndErasesAndSavesADrawingThatEzdxfReads) {
     const ProgramRun read = ReadWithEzdxf(dir, dir.path() / "out.dxf");
     ASSERT_EQ(read.status, 0) << read.err;
     // The line and the symbol are mirrored about x = 10; the text and the attribute keep their
-    // reading direction (not flagged backwards, baseline at 0 degrees).
+    // reading direction (not flagged backwards, baseline at 0 degrees). The mirrored objects
+    // are new ones, in the sources' places: 3E, 3F, 41 and 38 became 45 to 48.
     EXPECT_EQ(read.out,
-              "38 INSERT 10.0 -1.0\n  NAME 10.0 13.0 0.0 0\n3B INSERT 50.0 1.0\n"
-              "  NAME 50.0 13.0 0.0 0\n3E LINE 20.0 15.0\n3F LINE -40.0 -50.0\n"
-              "41 TEXT -10.0 30.0 0\n");
+              "48 INSERT 10.0 -1.0\n  NAME 10.0 13.0 0.0 0\n3B INSERT 50.0 1.0\n"
+              "  NAME 50.0 13.0 0.0 0\n45 LINE 20.0 15.0\n46 LINE -40.0 -50.0\n"
+              "47 TEXT -10.0 30.0 0\n");
 }
 
 TEST(Cadhost, WithMirrtextOneTextsAreMirroredToo) {
@@ -146,7 +147,8 @@ TEST(Cadhost, WithMirrtextOneTextsAreMirroredToo) {
     ASSERT_EQ(run.status, 0) << run.err;
     const ProgramRun read = ReadWithEzdxf(dir, dir.path() / "out.dxf");
     ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_NE(read.out.find("41 TEXT -10.0 30.0 2\n"), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("45 TEXT -10.0 30.0 2\n"), std::string::npos) << read.out;
+    EXPECT_EQ(read.out.find("41 TEXT"), std::string::npos) << read.out;
     EXPECT_NE(read.out.find("  NAME 10.0 13.0 "), std::string::npos) << read.out;
     EXPECT_NE(read.out.find(" 2\n3B INSERT"), std::string::npos) << read.out;
 }

@@ -132,7 +132,7 @@ TEST_F(SymbolsTest, AttributeViewKeepsTheTagsOfItsFilter) {
 
 TEST_F(SymbolsTest, AttributeValuesAndJoinedNames) {
     const AcDbObjectId cb = m_refs[0];
-    auto get = [&](auto fn, const char* tag) {
+    auto get = [&](int (*fn)(AcDbObjectId, std::string_view, char*&), const char* tag) {
         return Text([&](char*& v) { return fn(cb, tag, v); }, zelko::AttrFreeValue);
     };
     EXPECT_EQ(get(zelko::AttrGetText, "PIN2"), " 2 ");

@@ -72,7 +72,8 @@ TEST(Dialog, ActionsByControlIdReachTheHandlers) {
                            "1:Select the area\n"),
               std::string::npos)
         << console;
-    EXPECT_NE(console.find("  1: |  | 1,2 | \n"), std::string::npos) << console;
+    EXPECT_NE(console.find("  1: |  | # 1,2 | \n"), std::string::npos) << console;
+    EXPECT_NE(console.find("  locked: column 2\n  selection: none\n"), std::string::npos);
     EXPECT_NE(console.find("action: click 1\n*** dialog 245 closed: OK ***\n"), std::string::npos)
         << console;
 }

@@ -42,7 +42,11 @@ std::string Python(const std::string& arguments) {
 /// True when `id` can be opened for write, i.e. nobody holds it open.
 bool Closed(AcDbObjectId id) {
     AcDbObject* object = nullptr;
-    if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) != Acad::eOk) {
+    const Acad::ErrorStatus es = acdbOpenAcDbObject(object, id, AcDb::kForWrite);
+    if (es == Acad::eOnLockedLayer) {
+        return true;  // refused for its layer only after the open checks: nobody holds it
+    }
+    if (es != Acad::eOk) {
         return false;
     }
     object->close();

@@ -390,8 +390,16 @@ public:
 
     /// The box around the entity in world coordinates; eInvalidExtents when it has none.
     virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
-    /// eNotApplicable for entity types the database does not model.
+    /// The modelled classes and the types listed in platform/arx/README.md; eNotApplicable for
+    /// the others (meshes, images, unknown types), which stay as they are.
     virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& matrix);
+
+    /// A copy of the entity in its own block, with new handles (its attributes or vertices,
+    /// and its extension dictionary, are copied too), placed right after it; references to
+    /// other objects stay, group memberships do not come along; a dimension gets a copy of its
+    /// anonymous block. The copy is not open.
+    /// eNotInDatabase for an entity that is not in a block.
+    Acad::ErrorStatus copyInPlace(AcDbObjectId& copyId) const;
 
     /// The extents of the entity transformed by `matrix` (used for nested block references).
     virtual Acad::ErrorStatus extentsUnder(const AcGeMatrix3d& matrix, AcDbExtents& ext) const;
