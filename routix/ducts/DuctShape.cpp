@@ -8,7 +8,7 @@
 #include "dbaccess/DbAccess.h"
 #include "drawings/Sokucyou.h"
 #include "frame/MessageIds.h"
-#include "messages/messages.h"
+#include "frame/Resources.h"
 #include "services/ductdrawing.h"
 #include "services/settings.h"
 #include "services/wiringplan.h"
@@ -85,31 +85,28 @@ std::string DuctListText(const DuctDef& duct) {
 }
 
 CDuctShapeMainDlg::CDuctShapeMainDlg(std::vector<DuctDef> ducts, int index)
-    : ui::Dialog(kTemplateId, messages::LanguageFromLocale() == messages::Language::Japanese
-                                  ? "ダクト形状作図"
-                                  : "Duct Shape"),
-      m_ducts(std::move(ducts)),
-      m_nIndex(index) {
-    const bool japanese = messages::LanguageFromLocale() == messages::Language::Japanese;
-    AddControl(kDuctList, ui::ControlKind::ComboBox);
-    AddControl(ui::kIdOk, ui::ControlKind::Button, japanese ? "作図" : "Draw");
-    AddControl(ui::kIdCancel, ui::ControlKind::Button, japanese ? "キャンセル" : "Cancel");
-}
+    : ui::Dialog(kTemplateId, ""), m_ducts(std::move(ducts)), m_nIndex(index) {}
 
 bool CDuctShapeMainDlg::OnInitDialog() {
+    if (!LoadDialogTemplate(*this))
+        return false;
     ui::Control* list = GetDlgItem(kDuctList);
+    ui::Control* draw = GetDlgItem(ui::kIdOk);
+    if (list == nullptr || draw == nullptr)
+        return false;
     list->items.clear();
     for (const DuctDef& duct : m_ducts)
         list->items.push_back(DuctListText(duct));
     const int count = static_cast<int>(list->items.size());
     list->selection = count == 0 ? -1 : (m_nIndex >= 0 && m_nIndex < count ? m_nIndex : 0);
-    GetDlgItem(ui::kIdOk)->enabled = count > 0;
+    draw->enabled = count > 0;
     return true;
 }
 
 void CDuctShapeMainDlg::OnOK() {
     const ui::Control* list = GetDlgItem(kDuctList);
-    if (list->selection < 0 || list->selection >= static_cast<int>(m_ducts.size()))
+    if (list == nullptr || list->selection < 0 ||
+        list->selection >= static_cast<int>(m_ducts.size()))
         return;  // nothing to draw
     m_nChosen = list->selection;
     EndDialog(ui::kIdOk);

@@ -4,8 +4,9 @@
 // each choice the maker's duct drawing, until the dialog is cancelled.
 //
 // Decisions:
-// - Dialog 250's controls are made in code (AddControl): the drop-down list 251, Draw (1) and
-//   Cancel (2); its caption is "Duct Shape" / "ダクト形状作図" by the locale's language.
+// - Dialog 250 comes from its template in the locale's language
+//   (resources/routix/ROUTIX.dialogs.*.txt): the title "Duct Shape" / "ダクト形状作図", the
+//   drop-down list 251, Draw (1) and Cancel (2).
 // - The duct-drawing service gets the prompts 2665 to 2668 and 2670 and the justification
 //   "ADJUST_TYPE"; the one the user answers is written back to "ADJUST_TYPE", so the next duct
 //   and the next command offer it as the default (an empty answer keeps it).

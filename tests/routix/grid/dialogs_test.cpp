@@ -72,6 +72,7 @@ TEST(DialogTemplates, BothLanguagesHoldTheSameDialogsAndControls) {
             EXPECT_EQ(dialog.controls[i].id, other->controls[i].id) << id;
             EXPECT_EQ(dialog.controls[i].kind, other->controls[i].kind) << id;
             EXPECT_EQ(dialog.controls[i].visible, other->controls[i].visible) << id;
+            EXPECT_EQ(dialog.controls[i].group, other->controls[i].group) << id;
             EXPECT_TRUE(ui::ControlKindFromName(dialog.controls[i].kind))
                 << dialog.controls[i].kind;
         }
@@ -81,6 +82,25 @@ TEST(DialogTemplates, BothLanguagesHoldTheSameDialogsAndControls) {
     EXPECT_EQ(japanese.Find(208)->controls[0].text, "余長(mm)");
     EXPECT_EQ(japanese.Find(245)->title, "処理対象を選択");
     EXPECT_EQ(english.Find(245)->title, "Select");
+    // The relay-terminal placement and the duct shape: Japanese captions of their own.
+    struct Caption {
+        int dialog;
+        std::size_t control;
+        const char* english;
+        const char* japanese;
+    };
+    for (const Caption& c :
+         {Caption{216, 0, "Inside Panel", "盤内"}, Caption{216, 1, "On Door", "扉"},
+          Caption{216, 2, "Between Panels", "盤間"}, Caption{216, 3, "All Terminals", "すべて"},
+          Caption{216, 4, "Place", "配置"}, Caption{250, 1, "Draw", "作図"},
+          Caption{250, 2, "Cancel", "キャンセル"}}) {
+        ASSERT_NE(english.Find(c.dialog), nullptr) << c.dialog;
+        ASSERT_GT(english.Find(c.dialog)->controls.size(), c.control) << c.dialog;
+        EXPECT_EQ(english.Find(c.dialog)->controls[c.control].text, c.english) << c.dialog;
+        EXPECT_EQ(japanese.Find(c.dialog)->controls[c.control].text, c.japanese) << c.dialog;
+    }
+    EXPECT_EQ(japanese.Find(216)->title, "中継端子台配置");
+    EXPECT_EQ(japanese.Find(250)->title, "ダクト形状作図");
 }
 
 TEST(DialogTemplates, MalformedTemplatesNameTheLine) {
