@@ -9,6 +9,12 @@ direction rules work on and reads back what they wrote.
         CB2 (BAN): WIREDIRECTION1 "t" and WIREDIRECTION3 "L", both unbound, no attribute
             definitions (new direction attributes go on "PINOFF")
         a LINE (no block reference)
+    direction_drawings.py selection FILE
+        FILE with, in model space order: two direction marks (WIREDIRECTION, TUBEDIRECTION),
+        component K1 (BAN, OP_NAME "(TO)", BAN_NO P1, INST_NO U1), terminal block T4 (TERM,
+        PIN1..PIN4 = 11..14) grouped anonymously with T4B (TERM, NAME T4, PIN1 = 21), terminal
+        block T1 (TERM, PIN1 = 5), terminal block T2 (TERM, PIN1, PIN2) grouped with a LINE, a
+        LINE, a plain block reference (no maker symbol), a BAN symbol without NAME
     direction_drawings.py read FILE
         prints each block reference's name and its attributes as
         "TAG=text layer [TANSHIBANGOU/CN_NAME]" in attribute order
@@ -57,6 +63,41 @@ def write(path):
     doc.saveas(path)
 
 
+def selection(path):
+    doc = ezdxf.new("R2010")
+    doc.appids.new(SYMBOL_APP)
+    msp = doc.modelspace()
+    for name, kind in (("BANSYM", "BAN"), ("TERMSYM", "TERM"), ("PLAIN", None)):
+        block = doc.blocks.new(name)
+        block.add_line((0, 0), (1, 1))
+        if kind:
+            doc.block_records.get(name).set_xdata(SYMBOL_APP, [(1000, kind)])
+    for name in ("WIREDIRECTION", "TUBEDIRECTION"):
+        doc.blocks.new(name).add_line((0, 0), (0, 5))
+        msp.add_blockref(name, (0, 0))
+
+    def symbol(block, at, attributes):
+        ref = msp.add_blockref(block, at, dxfattribs={"rotation": 30})
+        for tag, text in attributes:
+            ref.add_attrib(tag, text, at)
+        return ref
+
+    symbol("BANSYM", (10, 0), [("NAME", "K1"), ("OP_NAME", "(TO)"), ("BAN_NO", "P1"),
+                               ("INST_NO", "U1"), ("PIN1", "A1")])
+    t4 = symbol("TERMSYM", (20, 0), [("NAME", "T4"), ("BAN_NO", "P2")] +
+                [("PIN%d" % n, str(10 + n)) for n in range(1, 5)])
+    t4b = symbol("TERMSYM", (30, 0), [("NAME", "T4"), ("PIN1", "21")])
+    doc.groups.new().extend([t4, t4b])
+    symbol("TERMSYM", (40, 0), [("NAME", "T1"), ("PIN1", "5")])
+    t2 = symbol("TERMSYM", (50, 0), [("NAME", "T2"), ("PIN1", "1"), ("PIN2", "2")])
+    line = msp.add_line((0, 0), (3, 3))
+    doc.groups.new().extend([t2, line])
+    msp.add_line((0, 0), (5, 5))
+    msp.add_blockref("PLAIN", (60, 0))
+    symbol("BANSYM", (70, 0), [("BAN_NO", "P1")])
+    doc.saveas(path)
+
+
 def xdata_text(entity, app):
     if not entity.has_xdata(app):
         return "-"
@@ -77,4 +118,4 @@ def read(path):
 
 
 if __name__ == "__main__":
-    {"write": write, "read": read}[sys.argv[1]](sys.argv[2])
+    {"write": write, "read": read, "selection": selection}[sys.argv[1]](sys.argv[2])

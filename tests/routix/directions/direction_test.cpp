@@ -14,7 +14,9 @@
 #include <string>
 
 #include "dbaccess/DbAccess.h"
+#include "directions/Collect.h"
 #include "directions/Term.h"
+#include "frame/Frame.h"
 #include "host/Host.h"
 #include "support/FileSupport.h"
 
@@ -378,3 +380,85 @@ TEST_F(DirectionDrawingTest, PinOffsetsWithGaps) {
 }
 
 }  // namespace
+
+/// The selection drawing of direction_drawings.py, every model-space entity in order.
+class SelectionTest : public DirectionDrawingTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Python("selection '" + source().string() + "'"), "");
+        host::Host::Instance().Reset();
+        host::Host::Instance().SetConsole(&m_console);
+        ASSERT_EQ(host::Host::Instance().OpenDocument(source().string()), Acad::eOk);
+        m_db = CurrentDatabase();
+        ASSERT_TRUE(ForEachModelSpaceEntity(m_db, Source::NyuusenhoukouShijiDlg,
+                                            UnreadableEntity::Skip, [&](AcDbObjectId id, CEntity&) {
+                                                m_ids.push_back(id);
+                                                return true;
+                                            }));
+        ASSERT_EQ(m_ids.size(), 11u);
+    }
+    void TearDown() override {
+        DirectionDrawingTest::TearDown();
+        routix::g_b3DMode = false;
+    }
+    static std::string Describe(const std::vector<CTerm>& terms) {
+        std::string out;
+        for (const CTerm& t : terms)
+            out += t.m_strKind + " " + t.m_strTag + " [" + t.m_strOpName + "] " + t.m_strPanelNo +
+                   "/" + t.m_strUnit + " " + t.m_strTerminalNo + " " +
+                   std::to_string(t.m_nDefaultPin) + "/" + std::to_string(t.m_nPin) + "\n";
+        return out;
+    }
+    std::vector<AcDbObjectId> Pick(std::initializer_list<int> indices) const {
+        std::vector<AcDbObjectId> picked;
+        for (int i : indices)
+            picked.push_back(m_ids[static_cast<std::size_t>(i)]);
+        return picked;
+    }
+};
+
+// Two marks and one component: one record, two mark ids, no message.
+TEST_F(SelectionTest, MarksAndAComponent) {
+    std::vector<CTerm> components, terminals;
+    std::vector<AcDbObjectId> marks;
+    std::string panel;
+    EXPECT_EQ(CollectFromSelection(Pick({0, 1, 2}), components, terminals, marks, panel, true), 1);
+    EXPECT_EQ(Describe(components), "BAN K1(TO) [(TO)] P1/U1  0/0\n");
+    EXPECT_TRUE(terminals.empty());
+    EXPECT_EQ(marks, Pick({0, 1}));
+    EXPECT_EQ(m_console.str(), "");
+    EXPECT_NEAR(components[0].m_dRotation, 30 * std::numbers::pi / 180, 1e-9);
+    EXPECT_EQ(components[0].m_symbol, m_ids[2]);
+}
+
+// In 2D a multi-pin terminal block is one general-component record and a one-pin terminal a
+// terminal record; the line, the plain reference and the nameless symbol are rejected, the
+// first of them reported once.
+TEST_F(SelectionTest, TwoDimensionalRecordsAndRejections) {
+    std::vector<CTerm> components, terminals;
+    std::vector<AcDbObjectId> marks;
+    std::string panel;
+    EXPECT_EQ(
+        CollectFromSelection(Pick({3, 5, 6, 8, 9, 10}), components, terminals, marks, panel, true),
+        3);
+    EXPECT_EQ(Describe(components), "BAN T4 [] P2/  0/0\nBAN T2 [] /  0/0\n");
+    EXPECT_EQ(Describe(terminals), "TERM T1 [] / 5 1/1\n");
+    EXPECT_EQ(m_console.str(), "\nThe selecting objects is not correct.");
+    EXPECT_EQ(panel, "");  // only 3D takes the panel
+}
+
+// In 3D a terminal with PIN1 to PIN4 grouped with a symbol of the same NAME gives four
+// terminal records; one grouped with a line is rejected; the first symbol decides the panel.
+TEST_F(SelectionTest, ThreeDimensionalPinRepeatsAndCombinationTerminals) {
+    routix::g_b3DMode = true;
+    std::vector<CTerm> components, terminals;
+    std::vector<AcDbObjectId> marks;
+    std::string panel;
+    EXPECT_EQ(CollectFromSelection(Pick({3, 5, 6}), components, terminals, marks, panel, false), 5);
+    EXPECT_EQ(Describe(terminals),
+              "TERM T4 [] P2/ 11 1/1\nTERM T4 [] P2/ 12 2/2\nTERM T4 [] P2/ 13 3/3\n"
+              "TERM T4 [] P2/ 14 4/4\nTERM T1 [] / 5 1/1\n");
+    EXPECT_TRUE(components.empty());
+    EXPECT_EQ(panel, "P2");
+    EXPECT_EQ(m_console.str(), "");  // T2 rejected silently without reporting
+}

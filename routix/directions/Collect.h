@@ -1,0 +1,34 @@
+#pragma once
+
+// Terminal records made from the symbols the user selects (the direction dialogs gather
+// through this; the draw-all command matches the project's records to the drawing's symbols
+// itself, DrawDirections.h).
+//
+// Decisions:
+// - A 3D terminal symbol with a PIN2 attribute that is not grouped as a combination terminal
+//   is rejected (it is no terminal of a terminal block, and in 3D no general component either).
+// - The PIN<n> repeats of a 3D terminal stop at the first n without an attribute, at most 500.
+
+#include <string>
+#include <vector>
+
+#include "arx/acdb.h"
+#include "directions/Term.h"
+
+namespace routix {
+
+/// Records of the selected objects, in selection order: general components (BAN, and in 2D
+/// multi-pin TERM blocks) into `components`, terminals of terminal blocks into `terminals`,
+/// direction marks ("WIREDIRECTION", "TUBEDIRECTION") into `marks`. In 3D mode the first
+/// symbol's panel number goes into `panelNo` when it is empty, and a terminal symbol gives one
+/// record per PIN<n> attribute. A rejected object is skipped; with `report` the first one prints
+/// message 106. Returns the number of records added to both lists.
+int CollectFromSelection(const std::vector<AcDbObjectId>& ids, std::vector<CTerm>& components,
+                         std::vector<CTerm>& terminals, std::vector<AcDbObjectId>& marks,
+                         std::string& panelNo, bool report);
+
+/// Whether the reference belongs to an anonymous group of more than one entity whose other
+/// members are all maker symbols with the same NAME (the first such group decides).
+bool IsCombinationTerminal(const AcDbBlockReference* reference, const std::string& name);
+
+}  // namespace routix
