@@ -1,6 +1,9 @@
 #include "directions/Collect.h"
 
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "common/text.h"
 #include "dbaccess/DbAccess.h"
@@ -10,6 +13,7 @@
 #include "frame/MessageIds.h"
 #include "services/attributes.h"
 #include "services/symbols.h"
+#include "services/wim.h"
 
 namespace routix {
 
@@ -161,6 +165,95 @@ int CollectFromSelection(const std::vector<AcDbObjectId>& ids, std::vector<CTerm
         zelko::SymAttrsClose(attrs);
     }
     return added;
+}
+
+bool LookUp3DPinNumbers(std::vector<CTerm>& database, std::vector<CTerm>& selected,
+                        const std::string& folder) {
+    if (!g_b3DMode)
+        return false;
+    const std::filesystem::path file = zelko::WimFileOfFolder(folder);
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec))
+        return false;
+    zelko::WimDb* db = zelko::WimOpen(file, 0);
+    if (db == nullptr)
+        return false;
+    const auto firstText = [&](std::string_view query,
+                               std::initializer_list<std::string_view> values, int* rows) {
+        zelko::WimRecords* records = zelko::WimExecute(db, query, values);
+        std::string text;
+        int count = 0;
+        for (; records != nullptr && !zelko::WimEof(records); zelko::WimMoveNext(records)) {
+            if (count++ == 0)
+                text = zelko::WimVariantText(zelko::WimField(records, 0));
+            if (rows == nullptr)
+                break;
+        }
+        zelko::WimRecordsFree(records);
+        if (rows != nullptr)
+            *rows = count;
+        return text;
+    };
+    bool anyFound = false;
+    std::map<std::string, std::string> cache;
+    std::set<AcDbObjectId> symbols;
+    for (const CTerm& term : selected)
+        symbols.insert(term.m_symbol);
+    for (const AcDbObjectId symbol : symbols) {
+        zelko::SymAttrs* attrs = nullptr;
+        if (!zelko::SymAttrsOpen(symbol, "BAN_NO,NAME*,B_CODE", attrs))
+            continue;
+        const bool term =
+            common::EqualsNoCase(zelko::SymTypeName(zelko::SymAttrsHandle(attrs)), "TERM");
+        const std::string code = Attr(attrs, "B_CODE").value_or("");
+        zelko::SymAttrsClose(attrs);
+        if (!term || code.empty())
+            continue;
+        int rows = 0;
+        firstText(zelko::kWimPinRowsOfPart, {code}, &rows);
+        if (rows < 2) {
+            for (CTerm& record : selected)
+                if (record.m_symbol == symbol)
+                    record.m_bNoDirection = false;
+            continue;
+        }
+        bool found = false;
+        for (CTerm& record : database) {
+            if (record.m_symbol != symbol)
+                continue;
+            const std::string key = code + "\t" + record.m_strTerminalNo;
+            auto cached = cache.find(key);
+            if (cached == cache.end())
+                cached = cache
+                             .emplace(key, firstText(zelko::kWimPinNoOfTerminal,
+                                                     {code, record.m_strTerminalNo}, nullptr))
+                             .first;
+            if (!cached->second.empty()) {
+                record.m_nDefaultPin = std::atoi(cached->second.c_str());
+                found = true;
+            }
+        }
+        if (!found)
+            continue;
+        anyFound = true;
+        for (CTerm& record : selected) {
+            if (record.m_symbol != symbol)
+                continue;
+            record.m_bNoDirection = true;
+            record.m_nDefaultPin = record.m_nPin = 0;
+            for (const CTerm& source : database) {
+                if (source.m_symbol == symbol &&
+                    common::EqualsNoCase(source.m_strTerminalNo, record.m_strTerminalNo)) {
+                    record.m_bNoDirection = source.m_bNoDirection;
+                    record.m_nDefaultPin = source.m_nDefaultPin;
+                    record.m_nPin = source.m_nPin;
+                    break;
+                }
+            }
+        }
+    }
+    zelko::WimClose(db);
+    return anyFound;
 }
 
 }  // namespace routix

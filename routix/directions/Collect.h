@@ -27,6 +27,17 @@ int CollectFromSelection(const std::vector<AcDbObjectId>& ids, std::vector<CTerm
                          std::vector<CTerm>& terminals, std::vector<AcDbObjectId>& marks,
                          std::string& panelNo, bool report);
 
+/// 3D only (false at once in 2D): the pin numbers of the terminal symbols of `selected` from
+/// the wiring database of `folder` (WimFileOfFolder). A part with fewer than two pin rows
+/// clears the direction-less flag of its selected records; otherwise each record of
+/// `database` on the same symbol takes the pin number of its terminal ("bompinno" of part code
+/// and terminal number, looked up once per pair), and when one was found the selected records
+/// of that symbol take direction-less flag and both pin integers from the database record of
+/// their terminal number (without regard to case), else they are direction-less with pin 0.
+/// True when at least one number was found; a missing or unreadable database changes nothing.
+bool LookUp3DPinNumbers(std::vector<CTerm>& database, std::vector<CTerm>& selected,
+                        const std::string& folder);
+
 /// Whether the reference belongs to an anonymous group of more than one entity whose other
 /// members are all maker symbols with the same NAME (the first such group decides).
 bool IsCombinationTerminal(const AcDbBlockReference* reference, const std::string& name);

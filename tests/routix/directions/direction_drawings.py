@@ -12,9 +12,12 @@ direction rules work on and reads back what they wrote.
     direction_drawings.py selection FILE
         FILE with, in model space order: two direction marks (WIREDIRECTION, TUBEDIRECTION),
         component K1 (BAN, OP_NAME "(TO)", BAN_NO P1, INST_NO U1), terminal block T4 (TERM,
-        PIN1..PIN4 = 11..14) grouped anonymously with T4B (TERM, NAME T4, PIN1 = 21), terminal
-        block T1 (TERM, PIN1 = 5), terminal block T2 (TERM, PIN1, PIN2) grouped with a LINE, a
+        PIN1..PIN4 = 11..14, B_CODE TB-4) grouped anonymously with T4B (TERM, NAME T4, PIN1 = 21), terminal
+        block T1 (TERM, PIN1 = 5, B_CODE TB-1), terminal block T2 (TERM, PIN1, PIN2) grouped with a LINE, a
         LINE, a plain block reference (no maker symbol), a BAN symbol without NAME
+    direction_drawings.py wiring FILE
+        the wiring database FILE: part TB-4 with terminals 11, 12, 13 (pins 1, 2, 7), part
+        TB-1 with one terminal
     direction_drawings.py read FILE
         prints each block reference's name and its attributes as
         "TAG=text layer [TANSHIBANGOU/CN_NAME]" in attribute order
@@ -84,11 +87,11 @@ def selection(path):
 
     symbol("BANSYM", (10, 0), [("NAME", "K1"), ("OP_NAME", "(TO)"), ("BAN_NO", "P1"),
                                ("INST_NO", "U1"), ("PIN1", "A1")])
-    t4 = symbol("TERMSYM", (20, 0), [("NAME", "T4"), ("BAN_NO", "P2")] +
+    t4 = symbol("TERMSYM", (20, 0), [("NAME", "T4"), ("BAN_NO", "P2"), ("B_CODE", "TB-4")] +
                 [("PIN%d" % n, str(10 + n)) for n in range(1, 5)])
     t4b = symbol("TERMSYM", (30, 0), [("NAME", "T4"), ("PIN1", "21")])
     doc.groups.new().extend([t4, t4b])
-    symbol("TERMSYM", (40, 0), [("NAME", "T1"), ("PIN1", "5")])
+    symbol("TERMSYM", (40, 0), [("NAME", "T1"), ("PIN1", "5"), ("B_CODE", "TB-1")])
     t2 = symbol("TERMSYM", (50, 0), [("NAME", "T2"), ("PIN1", "1"), ("PIN2", "2")])
     line = msp.add_line((0, 0), (3, 3))
     doc.groups.new().extend([t2, line])
@@ -96,6 +99,17 @@ def selection(path):
     msp.add_blockref("PLAIN", (60, 0))
     symbol("BANSYM", (70, 0), [("BAN_NO", "P1")])
     doc.saveas(path)
+
+
+def wiring(path):
+    import sqlite3
+    db = sqlite3.connect(path)
+    db.execute("CREATE TABLE pin (code TEXT COLLATE NOCASE, bompinval TEXT COLLATE NOCASE, "
+               "bompinno INTEGER)")
+    db.executemany("INSERT INTO pin VALUES (?, ?, ?)",
+                   [("TB-4", "11", 1), ("TB-4", "12", 2), ("TB-4", "13", 7), ("TB-1", "5", 1)])
+    db.commit()
+    db.close()
 
 
 def xdata_text(entity, app):
@@ -118,4 +132,4 @@ def read(path):
 
 
 if __name__ == "__main__":
-    {"write": write, "read": read, "selection": selection}[sys.argv[1]](sys.argv[2])
+    {"write": write, "read": read, "selection": selection, "wiring": wiring}[sys.argv[1]](sys.argv[2])

@@ -8,10 +8,14 @@ installation's four mark drawings (ezdxf), and a reader of what the command drew
         terminal that takes no direction, its WIREDIRECTION1 holding "T"), terminal block TB1
         with terminals 1 and 2 (wire codes L and R), and components C1, C2, ... of five
         terminals each (the last one takes what is left; wire codes T, B, L, R, T, no tube).
+        Symbol i stands at x = 40 (i mod 40), y = 40 (i div 40); the plan's pin offsets are
+        (5 (p - 1), 0, 0). C1 carries 3D pin offsets (1, 2 p, 0) under ZELKO_3D_PIN_OFS, C2 the
+        attribute REVERSE "1" (mirrored; its 3D marks go to the back side).
         FOLDER/zelko/SUPPORT: the mark drawings.
-    direction_project.py read FILE
+    direction_project.py read FILE [positions]
         one line per direction mark and label on "WARNING", sorted:
-        "<block or MTEXT> <symbol NAME> <pin> <rotation in degrees> [<contents> fill=<colour>]",
+        "<block or MTEXT> <symbol NAME> <pin> <rotation in degrees> [<contents> fill=<colour>]"
+        (with "positions", a mark's insertion point follows as "@x,y,z"),
         then "ATTR <symbol> <tag>=<text>" for the direction attributes of NT1, DL1 and TB1.
 
 Run with the system's /usr/bin/python3 (python3-ezdxf).
@@ -72,8 +76,16 @@ def make(folder, schema, count):
         attributes += [("PIN%d" % (p + 1), pin) for p, pin in enumerate(pins)]
         if less:
             attributes.append(("WIREDIRECTION1", "T"))
+        if tag == "C2":
+            attributes.append(("REVERSE", "1"))
         for tag_, text in attributes:
             ref.add_attrib(tag_, text, (x, y - 2)).dxf.height = 1
+        if tag == "C1":
+            doc.appids.new("ZELKO_3D_PIN_OFS")
+            offsets = []
+            for p in range(1, len(pins) + 1):
+                offsets += [(1070, p), (1010, (1, 2 * p, 0))]
+            ref.set_xdata("ZELKO_3D_PIN_OFS", offsets)
         for p, pin in enumerate(pins):
             db.execute(
                 "INSERT INTO terminal (list, revision, owner_id, panel_no, drawing, tag, "
@@ -101,7 +113,7 @@ def symbol_names(doc):
     return names
 
 
-def read(path):
+def read(path, positions=False):
     doc = ezdxf.readfile(path)
     names = symbol_names(doc)
     lines = []
@@ -114,8 +126,10 @@ def read(path):
                 owner = names.get(str(data[0].value).upper(), "?")
                 pin = data[1].value
         if entity.dxftype() == "INSERT":
-            lines.append("%s %s %d %d" % (entity.dxf.name, owner, pin,
-                                           round(entity.dxf.rotation) % 360))
+            line = "%s %s %d %d" % (entity.dxf.name, owner, pin, round(entity.dxf.rotation) % 360)
+            if positions:
+                line += " @%g,%g,%g" % tuple(round(v, 6) + 0 for v in entity.dxf.insert)
+            lines.append(line)
         else:
             lines.append("MTEXT %s %d %d %s fill=%s" % (
                 owner, pin, round(entity.get_rotation()) % 360, entity.text,
@@ -134,4 +148,4 @@ if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3], int(sys.argv[4]))
     else:
-        read(sys.argv[2])
+        read(sys.argv[2], len(sys.argv) > 3 and sys.argv[3] == "positions")

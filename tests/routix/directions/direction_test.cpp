@@ -462,3 +462,44 @@ TEST_F(SelectionTest, ThreeDimensionalPinRepeatsAndCombinationTerminals) {
     EXPECT_EQ(panel, "P2");
     EXPECT_EQ(m_console.str(), "");  // T2 rejected silently without reporting
 }
+
+// 3D pin numbers from the wiring database of the drawing's folder: T4's terminals 11 to 13 take
+// pins 1, 2 and 7 as default pin; the selected terminal 14, of which the database records hold
+// none, becomes direction-less with pins 0; T1's
+// part has one pin row, so its record keeps its pins and loses the direction-less flag. A
+// missing database and one that is no database leave every record as it was.
+TEST_F(SelectionTest, ThreeDimensionalPinNumbersFromTheWiringDatabase) {
+    routix::g_b3DMode = true;
+    std::vector<CTerm> components, terminals;
+    std::vector<AcDbObjectId> marks;
+    std::string panel;
+    ASSERT_EQ(CollectFromSelection(Pick({3, 5}), components, terminals, marks, panel, false), 5);
+    for (CTerm& term : terminals)
+        term.m_bNoDirection = true;
+    const std::string folder = m_dir.path().string();
+    const fs::path file = m_dir.path() / (m_dir.path().filename().string() + ".mdb");
+
+    std::vector<CTerm> database = terminals;
+    std::vector<CTerm> selected = terminals;
+    EXPECT_FALSE(LookUp3DPinNumbers(database, selected, folder));  // no database
+    testsupport::WriteBytes(file, "not a database\n");
+    EXPECT_FALSE(LookUp3DPinNumbers(database, selected, folder));
+    EXPECT_EQ(Describe(selected), Describe(terminals));
+
+    fs::remove(file);
+    ASSERT_EQ(Python("wiring '" + file.string() + "'"), "");
+    for (CTerm& term : database)
+        term.m_bNoDirection = false;
+    database.erase(database.begin() + 3);  // terminal 14
+    EXPECT_TRUE(LookUp3DPinNumbers(database, selected, folder));
+    std::string flags;
+    for (const CTerm& term : selected)
+        flags += term.m_bNoDirection ? "-" : "+";
+    EXPECT_EQ(Describe(selected),
+              "TERM T4 [] P2/ 11 1/1\nTERM T4 [] P2/ 12 2/2\nTERM T4 [] P2/ 13 7/3\n"
+              "TERM T4 [] P2/ 14 0/0\nTERM T1 [] / 5 1/1\n");
+    EXPECT_EQ(flags, "+++-+");
+
+    routix::g_b3DMode = false;
+    EXPECT_FALSE(LookUp3DPinNumbers(database, selected, folder));
+}

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "support/FileSupport.h"
@@ -52,7 +53,18 @@ protected:
              "--script", (m_dir.path() / "run.scr").string()},
             m_dir.path(), "C", {"ZELKO_HOME=" + (m_dir.path() / "zelko").string()});
     }
-    std::string Saved() const { return Python("read '" + saved().string() + "'"); }
+    std::string Saved(const std::string& how = "") const {
+        return Python("read '" + saved().string() + "' " + how);
+    }
+    /// The lines of the saved marks of component `tag` with their positions.
+    std::string MarksOf(const std::string& tag) const {
+        std::string out;
+        std::istringstream lines(Saved("positions"));
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("WIREDIRECTION " + tag + " "))
+                out += line + "\n";
+        return out;
+    }
 
     TempDir m_dir;
 };
@@ -107,6 +119,32 @@ TEST_F(DrawAllTest, FiveHundredTerminalsAskFirst) {
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("処理に時間がかかる場合があります。実行しますか？"), std::string::npos);
     EXPECT_EQ(Saved().find("WIREDIRECTION C"), std::string::npos);
+}
+
+// 2D: the plan's pin offsets from the insertion point (C2's REVERSE makes it mirrored, but the
+// plan asks for no mirror correction). 3D (entry point 1032 on the same drawing, a layout
+// drawing of the project's layout folder): C1's offsets come from ZELKO_3D_PIN_OFS, and C2,
+// mirrored, has its marks on the back side of the symbol (the offset turned about Y).
+TEST_F(DrawAllTest, TwoAndThreeDimensionalPositions) {
+    Make(14);
+    ProgramRun run = Run("ordinal 1011\n> OK\n");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(MarksOf("C1"),
+              "WIREDIRECTION C1 1 0 @120,0,0\nWIREDIRECTION C1 2 180 @125,0,0\n"
+              "WIREDIRECTION C1 3 90 @130,0,0\nWIREDIRECTION C1 4 270 @135,0,0\n"
+              "WIREDIRECTION C1 5 0 @140,0,0\n");
+    EXPECT_NE(MarksOf("C2").find("WIREDIRECTION C2 5 0 @180,0,0\n"), std::string::npos);
+
+    run = Run("ordinal 1032\n> OK\n");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(MarksOf("C1"),
+              "WIREDIRECTION C1 1 0 @121,2,0\nWIREDIRECTION C1 2 180 @121,4,0\n"
+              "WIREDIRECTION C1 3 90 @121,6,0\nWIREDIRECTION C1 4 270 @121,8,0\n"
+              "WIREDIRECTION C1 5 0 @121,10,0\n");
+    EXPECT_EQ(MarksOf("C2"),
+              "WIREDIRECTION C2 1 0 @160,0,0\nWIREDIRECTION C2 2 180 @155,0,0\n"
+              "WIREDIRECTION C2 3 90 @150,0,0\nWIREDIRECTION C2 4 270 @145,0,0\n"
+              "WIREDIRECTION C2 5 0 @140,0,0\n");
 }
 
 // A drawing outside the project's layout folder: message 192 with the command's caption.
