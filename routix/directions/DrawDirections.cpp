@@ -243,6 +243,8 @@ bool InsertMark(AcDbDatabase* database, std::map<MarkKind, AcDbObjectId>& blocks
     if (!mark.open(id, AcDb::kForWrite))
         return false;
     auto* reference = AcDbBlockReference::cast(mark.entity());
+    if (reference == nullptr)
+        return false;
     reference->setLayer(kMarkLayer);
     if (g_b3DMode)
         reference->setNormal(placement.normal);

@@ -15,6 +15,9 @@
 // - Panel numbers take part in matching records to symbols in 2D too when both have one: a
 //   development drawing holds the symbols of several panels under the same tags, and without
 //   it every CB1 would take the terminals of every panel's CB1.
+// - The marks found among the candidates and the legacy attributes of index 0 are erased after
+//   the 500-terminal question, with every layer open: a run the user cancels changes nothing,
+//   and marks on locked or frozen layers go too.
 // - The record-to-symbol match of a TERM symbol uses its PIN<n> attributes; a TERM symbol with
 //   none matches the records of its tag whose terminal number is "1".
 
