@@ -99,6 +99,31 @@ echo "Parameter file $home/tmp/BannaiParam.txt (tabs shown as |):"
 tr '\t' '|' <"$home/tmp/BannaiParam.txt"
 echo "Picture of the placed terminal blocks: $top/build/relay-terminals.png"
 
+# ROUTIX's entry directions (entry point 1011) of the sample's first layout drawing: the target
+# dialog answered OK (all terminals), the direction attributes written and the marks drawn on
+# layer "WARNING", twice, which leaves one set of marks. The drawing is saved beside the
+# pictures (build/directions.dwg); build/directions.png shows the first components of panel P1.
+cat >"$home/routix-directions.scr" <<SCRIPT
+open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_ROW1.dwg"
+ordinal 1011
+> OK
+ordinal 1011
+> OK
+render "$top/build/directions.png" 40,600 160,700
+save "$top/build/directions.dwg"
+SCRIPT
+echo "ROUTIX: entry point 1011 twice on LAYOUT_ROW1 (script $home/routix-directions.scr)."
+ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release 23 \
+    --project "$samples/SAMPLE" --script "$home/routix-directions.scr"
+echo
+/usr/bin/python3 -c 'import sys, collections, ezdxf
+marks = collections.Counter(e.dxf.name if e.dxftype() == "INSERT" else e.dxftype()
+                            for e in ezdxf.readfile(sys.argv[1]).modelspace()
+                            if e.dxf.layer == "WARNING")
+print("Direction marks in %s: %s" % (sys.argv[1], ", ".join("%s %d" % m for m in sorted(marks.items()))))' \
+    "$top/build/directions.dwg"
+echo "Picture of the direction marks: $top/build/directions.png"
+
 # ROUTIX's surplus length (entry point 1007) on the sample symbol CB1 of the first panel
 # drawing, picked first: the dialog is answered with 150 mm and the drawing saved as
 # build/surplus-length.dwg, whose ADDITION attribute ezdxf then reads back.

@@ -1,5 +1,6 @@
 // The entry points of this library's commands.
 
+#include "directions/DrawDirections.h"
 #include "ducts/DuctShape.h"
 #include "ducts/WpDuct.h"
 #include "extract/EditCommands.h"
@@ -76,6 +77,11 @@ ROUTIX_ENTRY_POINT(1007) {
     return RunEntryPoint(Flag3D::Cleared, [] { SurplusLengthCommand(0); });
 }
 
+// The entry directions of the whole drawing: attributes written and marks redrawn (2D).
+ROUTIX_ENTRY_POINT(1011) {
+    return RunEntryPoint(Flag3D::Cleared, DrawAllDirections);
+}
+
 // Has no effect except clearing the 3D mode flag.
 ROUTIX_ENTRY_POINT(1012) {
     return RunEntryPoint(Flag3D::Cleared, [] {});
@@ -84,6 +90,11 @@ ROUTIX_ENTRY_POINT(1012) {
 // The placement dialog of the relay terminals, repeated until cancelled.
 ROUTIX_ENTRY_POINT(1013) {
     return RunEntryPoint(Flag3D::Cleared, [] { RelayTermPlacement(1); });
+}
+
+// The entry directions of the whole 3D layout drawing.
+ROUTIX_ENTRY_POINT(1032) {
+    return RunEntryPoint(Flag3D::Set, DrawAllDirections);
 }
 
 // 3D relay-terminal placement of combination terminals, after the plate check.

@@ -1,0 +1,52 @@
+#pragma once
+
+// Drawing the entry directions of a whole drawing (entry points 1011 in 2D and 1032 in 3D),
+// and the pieces the other direction commands share: the drawing check, the terminal records
+// of the project data, and writing directions and redrawing marks of a set of records.
+//
+// Decisions:
+// - Plate positions in 3D: a symbol placed on a plate lies in the plate's plane, so the plate
+//   list of a mark is the symbol's own plane: the terminal's point is its pin offset (turned by
+//   pi about Y on the back side: positive mirror count, a REVERSE value not 0, or the
+//   project's face "裏面") through the symbol's block transform, and the mark's rotation is the
+//   symbol's rotation plus its code's angle, in the symbol's plane (its normal).
+// - The wire (tube) mark of a terminal without a wire (tube) direction is not drawn: a mark
+//   pointing from the top would state a direction nobody gave. N marks are drawn for N only.
+// - Panel numbers take part in matching records to symbols in 2D too when both have one: a
+//   development drawing holds the symbols of several panels under the same tags, and without
+//   it every CB1 would take the terminals of every panel's CB1.
+// - The marks found among the candidates and the legacy attributes of index 0 are erased after
+//   the 500-terminal question, with every layer open: a run the user cancels changes nothing,
+//   and marks on locked or frozen layers go too.
+// - The record-to-symbol match of a TERM symbol uses its PIN<n> attributes; a TERM symbol with
+//   none matches the records of its tag whose terminal number is "1".
+
+#include <string>
+#include <vector>
+
+#include "directions/Term.h"
+
+namespace routix {
+
+class CSokucyou;
+
+/// The check all four direction commands make: the drawing folder exists (else message 101 in
+/// a box with `caption`) and the drawing is a layout drawing of the open project (else message
+/// 192). `path` receives the drawing's file path.
+bool CheckDirectionDrawing(const CSokucyou& context, const std::string& caption, std::string& path);
+
+/// Appends the records of the open project's terminal lists (components, terminal blocks); in
+/// 3D mode only those of `drawingName` (empty: all). `pattern` (empty: all) is matched against
+/// the component tag without regard to case. False when neither list could be read.
+bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, bool components,
+                      bool terminals, const std::string& drawingName);
+
+/// Writes the wire and tube directions of the records onto their symbols and redraws their
+/// marks: old marks (through their data) erased first, the attributes cleared first when
+/// `clearFirst`; "*" counts as empty when `manySymbols`.
+void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols);
+
+/// Entry points 1011 / 1032 on the current drawing.
+void DrawAllDirections();
+
+}  // namespace routix
