@@ -92,11 +92,6 @@ ROUTIX_ENTRY_POINT(1013) {
     return RunEntryPoint(Flag3D::Cleared, [] { RelayTermPlacement(1); });
 }
 
-// The entry directions of the whole 3D layout drawing.
-ROUTIX_ENTRY_POINT(1032) {
-    return RunEntryPoint(Flag3D::Set, DrawAllDirections);
-}
-
 // 3D relay-terminal placement of combination terminals, after the plate check.
 ROUTIX_ENTRY_POINT(1029) {
     return PlateCheckedEntryPoint(1);
@@ -105,6 +100,11 @@ ROUTIX_ENTRY_POINT(1029) {
 // The surplus length in 3D: new attributes on the frozen layer "PINOFF".
 ROUTIX_ENTRY_POINT(1030) {
     return RunEntryPoint(Flag3D::Set, [] { SurplusLengthCommand(1); });
+}
+
+// The entry directions of the whole 3D layout drawing.
+ROUTIX_ENTRY_POINT(1032) {
+    return RunEntryPoint(Flag3D::Set, DrawAllDirections);
 }
 
 // The WP duct lines of the current drawing; the 3D mode flag is left as it is.
