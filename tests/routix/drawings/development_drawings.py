@@ -10,6 +10,10 @@ drawings that entry point 1000 places and reads back the development drawings it
         BAN_NO of "OLD"), "OTHER" (type "XYZ") and, in A1, a point, a hatch and an ellipse
     development_drawings.py broken PROJECT
         lists a fifth drawing of P4 after A2, "DWG/PANEL/BROKEN.dwg", that cannot be read
+    development_drawings.py bench PROJECT
+        puts the sample project's panels (written with --panels 10) into one row ROW1 and gives
+        each panel three drawings of 300 symbols (components with six terminals on two
+        plates), DWG/PANEL/BENCH_<panel>_<n>.dwg, for the benchmark
     development_drawings.py read FILE
         prints the model space of a saved drawing: "INSERT name x y" for every block
         reference with "  TAG=TEXT" lines of its attributes (and, for an anonymous block, the
@@ -96,6 +100,35 @@ def broken(project):
     db.commit()
 
 
+def bench(project, drawings=3, symbols=300):
+    db = sqlite3.connect(os.path.join(project, "ZELKOPRJ.sqlite"))
+    panels = [row[0] for row in db.execute("SELECT panel_no FROM panel ORDER BY seq")]
+    db.execute("UPDATE panel SET row_id = 1, row_seq = seq")
+    db.execute("DELETE FROM panel_row WHERE id <> 1")
+    db.execute("DELETE FROM drawing WHERE kind = 2")
+    for panel in panels:
+        for n in range(1, drawings + 1):
+            name = "BENCH_%s_%d" % (panel, n)
+            doc = ezdxf.new("R2010")
+            for app in (PLATE_APP, SYMBOL_APP):
+                doc.appids.new(app)
+            msp = doc.modelspace()
+            for k, (a, b) in enumerate(((0, 1000), (1000, 2000))):
+                outline = msp.add_lwpolyline([(a, 0), (b, 0), (b, 1000), (a, 1000)], close=True)
+                outline.set_xdata(PLATE_APP, [(1000, "PL%d" % (k + 1))])
+            symbol_block(doc, "CB", "BAN")
+            for i in range(symbols):
+                x, y = 20 + (i % 30) * 65, 20 + (i // 30) * 95
+                ref = msp.add_blockref("CB", (x, y))
+                ref.add_attrib("NAME", "CB%d" % i, (x, y))
+                for pin in range(1, 7):
+                    ref.add_attrib("PIN%d" % pin, str(pin), (x, y - pin))
+            doc.saveas(os.path.join(project, "DWG", "PANEL", name + ".dwg"))
+            db.execute("INSERT INTO drawing (path, kind, panel_no, flags) VALUES (?, 2, ?, 64)",
+                       ("PANEL/%s.dwg" % name, panel))
+    db.commit()
+
+
 def attribs(ref, indent):
     for attrib in ref.attribs:
         print("%s%s=%s" % (indent, attrib.dxf.tag, attrib.dxf.text))
@@ -121,4 +154,4 @@ def read(path):
 
 
 if __name__ == "__main__":
-    {"panels": panels, "broken": broken, "read": read}[sys.argv[1]](sys.argv[2])
+    {"panels": panels, "broken": broken, "bench": bench, "read": read}[sys.argv[1]](sys.argv[2])

@@ -178,4 +178,31 @@ TEST(DevelopmentDrawings, AnUnreadableDrawingLeavesAGap) {
     EXPECT_TRUE(inserts[2].ends_with(" 500.000 -300.000")) << inserts[2];  // 900 + 100 - 500
 }
 
+// Without the frame template nothing is made, and the command says why.
+TEST(DevelopmentDrawings, AMissingFrameTemplateMakesNothing) {
+    Project p;
+    fs::remove(p.dir.path() / "out" / "zelko" / "SUPPORT" / "WAKUBASE.dxf");
+    const ProgramRun run = p.Run(Only2());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\nWAKUBASE: "), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(p.layout / "LAYOUT_ROW2.dwg"));
+    EXPECT_EQ(run.out.find("Created the layout drawings."), std::string::npos);
+}
+
+// Entry point 1001: the file prompt in the layout folder opens the chosen drawing; without a
+// project and a drawing there is no layout folder (message 123).
+TEST(DevelopmentDrawings, EntryPoint1001OpensALayoutDrawing) {
+    Project p;
+    const fs::path row1 = p.layout / "LAYOUT_ROW1.dwg";
+    ProgramRun run = p.Run("ordinal 1001\n> " + row1.string() + "\ngetvar DWGNAME\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("DWGNAME = LAYOUT_ROW1.dwg"), std::string::npos) << run.out;
+    WriteBytes(p.dir.path() / "alone.scr", "ordinal 1001\n");
+    run = RunProgram({CADHOST_PATH, "--plugin", ROUTIX23_PATH, "--script",
+                      (p.dir.path() / "alone.scr").string()},
+                     p.dir.path());
+    EXPECT_NE(run.out.find("*** alert ***\nCannot find LAYOUT folder."), std::string::npos)
+        << run.out;
+}
+
 }  // namespace
