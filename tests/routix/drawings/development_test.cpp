@@ -178,6 +178,20 @@ TEST(DevelopmentDrawings, AnUnreadableDrawingLeavesAGap) {
     EXPECT_TRUE(inserts[2].ends_with(" 500.000 -300.000")) << inserts[2];  // 900 + 100 - 500
 }
 
+// The sample project's generator lays out its development drawings as the command does: ROW1
+// made again with "Not Blockage" reads back the same, entity by entity, attributes included.
+TEST(DevelopmentDrawings, TheSampleGeneratorLaysOutAsTheCommandDoes) {
+    Project p;
+    const fs::path generated = p.dir.path() / "generated.dwg";
+    WriteBytes(generated, p.row1);
+    const ProgramRun run = p.Run("ordinal 1000\n> cell 235 2 1 0\n> check 234 1\n> OK\n> YES\n");
+    ASSERT_EQ(run.status, 0) << run.err << run.out;
+    const std::string made = Python("read", p.layout / "LAYOUT_ROW1.dwg");
+    EXPECT_NE(ReadBytes(p.layout / "LAYOUT_ROW1.dwg"), p.row1);  // written again
+    EXPECT_GT(Lines(made, "INSERT").size(), 10u) << made;
+    EXPECT_EQ(made, Python("read", generated));
+}
+
 // Without the frame template nothing is made, and the command says why.
 TEST(DevelopmentDrawings, AMissingFrameTemplateMakesNothing) {
     Project p;
