@@ -56,6 +56,29 @@ echo "ROUTIX: entry points 1012 and 1029 on LAYOUT_ROW1 (script $home/routix.scr
 "$top/build/release/platform/host/cadhost" --release 23 --script "$home/routix.scr"
 echo "Pictures of LAYOUT_ROW1: $top/build/layout-before.png, $top/build/layout-after.png"
 
+# ROUTIX's development drawings (entry point 1000) on a copy of the sample project (the
+# sample's own development drawings keep the handles its route cuts name): dialog 207 with only
+# the first row ROW1 ticked and "Not Blockage" ticked, the existing LAYOUT_ROW1 overwritten;
+# a picture of the new drawing (build/development.png).
+devcopy="$home/SAMPLE-development"
+rm -rf "$devcopy"
+mkdir -p "$home/tmp"
+cp -r "$samples/SAMPLE" "$devcopy"
+cat >"$home/routix-development.scr" <<SCRIPT
+open "$devcopy/DWG/PANEL/P01.dwg"
+ordinal 1000
+> cell 235 2 1 0
+> check 234 1
+> OK
+> YES
+open "$devcopy/DWG/LAYOUT/LAYOUT_ROW1.dwg"
+render "$top/build/development.png"
+SCRIPT
+echo "ROUTIX: entry point 1000 on a copy of the sample project (script $home/routix-development.scr)."
+TMPDIR="$home/tmp/" ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" \
+    --release 23 --project "$devcopy" --script "$home/routix-development.scr"
+echo "Development drawing: $devcopy/DWG/LAYOUT/LAYOUT_ROW1.dwg, picture $top/build/development.png"
+
 # ROUTIX's layout key file (entry point 1006) of the sample project's layout folder, with the
 # project open: the development drawings' symbols and terminals, one line each.
 layout="$samples/SAMPLE/DWG/LAYOUT"

@@ -70,11 +70,14 @@ int SymInsertBlock(AcDbObjectId& referenceId, const AcGePoint3d& point, AcDbObje
 int SymLoadBlockFile(AcDbDatabase* database, std::string_view blockName, std::string_view file,
                      AcDbObjectId& blockId);
 
-/// Explodes a block reference into the block `spaceId`: each line, arc, circle, polyline,
-/// text, multi-line text and nested block reference of the definition is drawn there
-/// transformed as the reference shows it, each attribute becomes a text, and the reference is
-/// erased. Nonzero on success; zero, with nothing changed, when the definition holds an entity
-/// of another kind or an object cannot be opened.
+/// Explodes a block reference into the block `spaceId`: every entity of the definition, of any
+/// kind the drawing database reads (nested block references with their attributes, points,
+/// hatches, ellipses, splines ...; attribute definitions excepted), is copied there with all
+/// its properties (layer, line type, line weight, colour, extended data) and transformed as
+/// the reference shows it, each visible attribute of the reference becomes a text, and the
+/// reference is erased. Nonzero on success; zero, with nothing changed and MakerLastError
+/// saying why, when an entity cannot be transformed (a MESH, an IMAGE) or an object cannot be
+/// opened.
 int SymExplode(AcDbObjectId spaceId, AcDbObjectId referenceId);
 
 }  // namespace zelko

@@ -1,6 +1,7 @@
 // The entry points of this library's commands.
 
 #include "directions/DrawDirections.h"
+#include "drawings/Tenkaizu.h"
 #include "ducts/DuctShape.h"
 #include "ducts/WpDuct.h"
 #include "extract/EditCommands.h"
@@ -47,6 +48,16 @@ int PlateCheckedEntryPoint(int argument) {
 }  // namespace routix
 
 using namespace routix;
+
+// The development drawings of the rows of panels ticked in dialog 207.
+ROUTIX_ENTRY_POINT(1000) {
+    return RunEntryPoint(Flag3D::Cleared, SokucyouTenkaizuCommand);
+}
+
+// Opens a drawing of the layout folder.
+ROUTIX_ENTRY_POINT(1001) {
+    return RunEntryPoint(Flag3D::Cleared, OpenLayoutDrawingCommand);
+}
 
 // Mirrors the selected objects about a vertical axis, deleting the sources.
 ROUTIX_ENTRY_POINT(1002) {

@@ -362,3 +362,24 @@ Acad::ErrorStatus AcDbEntity::copyInPlace(AcDbObjectId& copyId) const {
     copyId = AcDbObjectId(copy);
     return Acad::eOk;
 }
+
+Acad::ErrorStatus AcDbEntity::copyInto(AcDbObjectId blockId, AcDbObjectId& copyId) const {
+    copyId = AcDbObjectId();
+    AcDbStub& source = *stub();
+    if (source.db == nullptr || source.kind != Kind::Entity)
+        return Acad::eNotInDatabase;
+    AcDbStub* record = blockId.stub();
+    if (record == nullptr || record->erased || record->block() == nullptr ||
+        source.type() == "DIMENSION")
+        return Acad::eNotApplicable;
+    if (record->db != source.db)
+        return Acad::eWrongDatabase;
+    DatabaseImpl& db = *source.db;
+    Copier copier(db, db);
+    AcDbStub* copy = copier.clone(source, Kind::Entity, record);
+    copier.cloneOwnedObjects();
+    copier.remap();
+    db.appendEntity(record->block(), copy);
+    copyId = AcDbObjectId(copy);
+    return Acad::eOk;
+}

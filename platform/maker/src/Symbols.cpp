@@ -353,114 +353,29 @@ int SymLoadBlockFile(AcDbDatabase* database, std::string_view blockName, std::st
 
 namespace {
 
-/// Layer, colour and extended data of `from` onto the copy `to` (which is in no database).
-void CopyCommon(const AcDbEntity* from, AcDbEntity* to) {
-    to->setLayer(from->layerName().c_str());
-    to->setColorIndex(from->colorIndex());
+/// A text in no database showing an attribute of a reference where the reference shows it.
+AcDbEntity* TextOf(const AcDbAttribute* attribute) {
+    auto* t = new AcDbText(attribute->position(), attribute->text().c_str());
+    t->setNormal(attribute->normal());
+    t->setHeight(attribute->height());
+    t->setRotation(attribute->rotation());
+    t->setWidthFactor(attribute->widthFactor());
+    t->setHorizontalMode(attribute->horizontalMode());
+    t->setVerticalMode(attribute->verticalMode());
+    t->setAlignmentPoint(attribute->alignmentPoint());
+    t->setLayer(attribute->layerName().c_str());
+    t->setColorIndex(attribute->colorIndex());
+    return t;
 }
 
-/// A copy of one entity of a block definition, not yet in a database; null for a kind that
-/// cannot be copied.
-AcDbEntity* CopyOf(const AcDbEntity* entity) {
-    AcDbEntity* copy = nullptr;
-    if (const auto* line = AcDbLine::cast(entity)) {
-        copy = new AcDbLine(line->startPoint(), line->endPoint());
-    } else if (const auto* arc = AcDbArc::cast(entity)) {
-        copy = new AcDbArc(arc->center(), arc->normal(), arc->radius(), arc->startAngle(),
-                           arc->endAngle());
-    } else if (const auto* circle = AcDbCircle::cast(entity)) {
-        copy = new AcDbCircle(circle->center(), circle->normal(), circle->radius());
-    } else if (const auto* polyline = AcDbPolyline::cast(entity)) {
-        auto* p = new AcDbPolyline;
-        for (unsigned int i = 0; i < polyline->numVerts(); ++i) {
-            AcGePoint2d point;
-            double bulge = 0;
-            polyline->getPointAt(i, point);
-            polyline->getBulgeAt(i, bulge);
-            p->addVertexAt(i, point, bulge);
-        }
-        p->setClosed(polyline->isClosed());
-        p->setElevation(polyline->elevation());
-        p->setNormal(polyline->normal());
-        copy = p;
-    } else if (const auto* mtext = AcDbMText::cast(entity)) {
-        auto* m = new AcDbMText;
-        m->setNormal(mtext->normal());
-        m->setLocation(mtext->location());
-        m->setDirection(mtext->direction());
-        m->setTextHeight(mtext->textHeight());
-        m->setWidth(mtext->width());
-        m->setAttachment(mtext->attachment());
-        m->setContents(mtext->text().c_str());
-        copy = m;
-    } else if (AcDbAttributeDefinition::cast(entity) != nullptr) {
-        return nullptr;
-    } else if (const auto* text = AcDbText::cast(entity)) {
-        // Texts, and the attributes of nested references, as plain texts.
-        auto* t = new AcDbText(text->position(), text->text().c_str());
-        t->setNormal(text->normal());
-        t->setHeight(text->height());
-        t->setRotation(text->rotation());
-        t->setWidthFactor(text->widthFactor());
-        t->setHorizontalMode(text->horizontalMode());
-        t->setVerticalMode(text->verticalMode());
-        t->setAlignmentPoint(text->alignmentPoint());
-        copy = t;
-    } else if (const auto* reference = AcDbBlockReference::cast(entity)) {
-        auto* r = new AcDbBlockReference(reference->position(), reference->blockTableRecord());
-        r->setNormal(reference->normal());
-        r->setRotation(reference->rotation());
-        r->setScaleFactors(reference->scaleFactors());
-        copy = r;
-    } else {
-        return nullptr;
-    }
-    CopyCommon(entity, copy);
-    return copy;
-}
-
-/// Adds `copy` to the open space, transformed, with the extended data of `from`.
-bool AddCopy(AcDbBlockTableRecord* space, const AcDbEntity* from, AcDbEntity* copy,
-             const AcGeMatrix3d& transform) {
-    AcDbObjectId id;
-    if (space->appendAcDbEntity(id, copy) != Acad::eOk) {
-        delete copy;
-        return false;
-    }
-    if (resbuf* xdata = from->xData(); xdata != nullptr) {
-        copy->setXData(xdata);
-        acutRelRb(xdata);
-    }
-    // Attributes of a nested reference come along as attributes.
-    if (const auto* nested = AcDbBlockReference::cast(from)) {
-        auto* target = AcDbBlockReference::cast(copy);
-        std::unique_ptr<AcDbObjectIterator> it(nested->attributeIterator());
-        for (; !it->done(); it->step()) {
-            Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
-            if (!attribute) {
-                continue;
-            }
-            auto* a = new AcDbAttribute(attribute->position(), attribute->text().c_str(),
-                                        attribute->tagName().c_str());
-            a->setLayer(attribute->layerName().c_str());
-            a->setHeight(attribute->height());
-            a->setRotation(attribute->rotation());
-            a->setInvisible(attribute->isInvisible());
-            AcDbObjectId attributeId;
-            if (target->appendAttribute(attributeId, a) != Acad::eOk) {
-                delete a;
-                continue;
-            }
-            if (resbuf* xdata = attribute->xData(); xdata != nullptr) {
-                a->setXData(xdata);
-                acutRelRb(xdata);
-            }
-            a->close();
+/// Erases the entities `ids`.
+void EraseAll(const std::vector<AcDbObjectId>& ids) {
+    for (const AcDbObjectId id : ids) {
+        Opened<AcDbEntity> entity(id, AcDb::kForWrite);
+        if (entity) {
+            entity->erase();
         }
     }
-    const bool moved = copy->transformBy(transform) == Acad::eOk;
-    copy->close();
-    return moved;
 }
 
 }  // namespace
@@ -473,14 +388,8 @@ int SymExplode(AcDbObjectId spaceId, AcDbObjectId referenceId) {
         return 0;
     }
     const AcGeMatrix3d transform = reference->blockTransform();
-    // Copies are made first, so a definition holding what cannot be copied changes nothing.
-    std::vector<std::pair<AcDbObjectId, AcDbEntity*>> copies;
-    auto discard = [&copies] {
-        for (auto& [id, copy] : copies) {
-            delete copy;
-        }
-        return 0;
-    };
+    // The entities of the definition, of every kind but attribute definitions.
+    std::vector<AcDbObjectId> contents;
     {
         Opened<AcDbBlockTableRecord> block(reference->blockTableRecord(), AcDb::kForRead);
         AcDbBlockTableRecordIterator* raw = nullptr;
@@ -495,69 +404,65 @@ int SymExplode(AcDbObjectId spaceId, AcDbObjectId referenceId) {
             Opened<AcDbEntity> entity(id, AcDb::kForRead);
             if (!entity) {
                 detail::SetLastError("A23ZOSYT: an entity of the block cannot be opened");
-                return discard();
+                return 0;
             }
-            if (entity->dxfType() == "ATTDEF") {
-                continue;
+            if (entity->dxfType() != "ATTDEF") {
+                contents.push_back(id);
             }
-            AcDbEntity* copy = CopyOf(entity.get());
-            if (copy == nullptr) {
-                detail::SetLastError("A23ZOSYT: the block holds a " +
-                                     std::string(entity->dxfType()) + ", which cannot be exploded");
-                return discard();
-            }
-            copies.emplace_back(id, copy);
         }
     }
-    // The reference's own attributes become texts in place.
-    std::vector<std::pair<AcDbObjectId, AcDbEntity*>> texts;
+    // Copies with every property, moved where the reference shows them; one that cannot be
+    // copied or moved takes the others away again, so nothing changes.
+    std::vector<AcDbObjectId> added;
+    for (const AcDbObjectId id : contents) {
+        Opened<AcDbEntity> from(id, AcDb::kForRead);
+        AcDbObjectId copyId;
+        Acad::ErrorStatus es = from ? from->copyInto(spaceId, copyId) : from.status();
+        if (es == Acad::eOk) {
+            added.push_back(copyId);
+            Opened<AcDbEntity> copy(copyId, AcDb::kForWrite);
+            es = copy ? copy->transformBy(transform) : copy.status();
+        }
+        if (es != Acad::eOk) {
+            detail::SetLastError("A23ZOSYT: the block holds a " +
+                                 (from ? std::string(from->dxfType()) : std::string("entity")) +
+                                 ", which cannot be exploded (" + acadErrorStatusText(es) + ")");
+            EraseAll(added);
+            return 0;
+        }
+    }
+    // The reference's own visible attributes become texts in place.
     {
+        Opened<AcDbBlockTableRecord> space(spaceId, AcDb::kForWrite);
+        if (!space) {
+            detail::SetLastError(std::string("A23ZOSYT: the space cannot be opened (") +
+                                 acadErrorStatusText(space.status()) + ")");
+            EraseAll(added);
+            return 0;
+        }
         std::unique_ptr<AcDbObjectIterator> it(reference->attributeIterator());
         for (; !it->done(); it->step()) {
             Opened<AcDbAttribute> attribute(it->objectId(), AcDb::kForRead);
-            if (attribute && !attribute->isInvisible()) {
-                texts.emplace_back(it->objectId(), CopyOf(attribute.get()));
+            if (!attribute || attribute->isInvisible()) {
+                continue;
             }
+            AcDbEntity* text = TextOf(attribute.get());
+            AcDbObjectId textId;
+            if (space->appendAcDbEntity(textId, text) != Acad::eOk) {
+                delete text;
+                continue;
+            }
+            added.push_back(textId);
+            text->close();
         }
     }
     if (reference->upgradeOpen() != Acad::eOk) {
         detail::SetLastError("A23ZOSYT: the reference cannot be opened for write");
-        for (auto& [id, text] : texts) {
-            delete text;
-        }
-        return discard();
-    }
-    Opened<AcDbBlockTableRecord> space(spaceId, AcDb::kForWrite);
-    if (!space) {
-        detail::SetLastError(std::string("A23ZOSYT: the space cannot be opened (") +
-                             acadErrorStatusText(space.status()) + ")");
-        for (auto& [id, text] : texts) {
-            delete text;
-        }
-        return discard();
-    }
-    bool ok = true;
-    for (auto& [id, copy] : copies) {
-        Opened<AcDbEntity> from(id, AcDb::kForRead);
-        if (!from) {
-            delete copy;
-            ok = false;
-            continue;
-        }
-        ok = AddCopy(space.get(), from.get(), copy, transform) && ok;
-    }
-    for (auto& [id, text] : texts) {
-        // Attribute positions are already where the reference shows them.
-        AcDbObjectId added;
-        if (space->appendAcDbEntity(added, text) == Acad::eOk) {
-            text->close();
-        } else {
-            delete text;
-            ok = false;
-        }
+        EraseAll(added);
+        return 0;
     }
     reference->erase();
-    return ok ? 1 : 0;
+    return 1;
 }
 
 }  // namespace zelko

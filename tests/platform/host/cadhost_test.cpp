@@ -82,9 +82,9 @@ TEST(Cadhost, RunsOrdinalsOnALayoutDrawingOfTheSampleProject) {
 TEST(Cadhost, OrdinalsThePluginDoesNotExportAreRefused) {
     TempDir dir;
     const ProgramRun run =
-        Cadhost(dir, "open LAYOUT_P1.dxf\nordinal 1000\nordinal 1008\nordinal 1012\n");
+        Cadhost(dir, "open LAYOUT_P1.dxf\nordinal 1028\nordinal 1008\nordinal 1012\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("run.scr:2: ROUTIX23.so exports no entry point for ordinal 1000"),
+    EXPECT_NE(run.err.find("run.scr:2: ROUTIX23.so exports no entry point for ordinal 1028"),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("run.scr:3: ROUTIX23.so exports no entry point for ordinal 1008"),

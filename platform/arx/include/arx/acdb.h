@@ -400,6 +400,12 @@ public:
     /// anonymous block. The copy is not open.
     /// eNotInDatabase for an entity that is not in a block.
     Acad::ErrorStatus copyInPlace(AcDbObjectId& copyId) const;
+    /// A copy of the entity, as copyInPlace makes it, appended at the end of the block
+    /// `blockId` of the same database (model space, paper space or a block definition); it
+    /// keeps every property (layer, line type, line weight, colour, extended data). Not for a
+    /// dimension. eNotInDatabase for an entity in no block, eWrongDatabase for a block of
+    /// another database, eNotApplicable for a dimension or an id that names no block.
+    Acad::ErrorStatus copyInto(AcDbObjectId blockId, AcDbObjectId& copyId) const;
 
     /// The extents of the entity transformed by `matrix` (used for nested block references).
     virtual Acad::ErrorStatus extentsUnder(const AcGeMatrix3d& matrix, AcDbExtents& ext) const;
