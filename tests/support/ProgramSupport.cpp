@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "support/FileSupport.h"
 
 extern char** environ;
@@ -55,6 +57,18 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::filesyste
     run.out = ReadBytes(outPath);
     run.err = ReadBytes(errPath);
     return run;
+}
+
+std::string ShellOutput(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return "popen failed";
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    ::pclose(pipe);
+    return out;
 }
 
 }  // namespace testsupport

@@ -22,4 +22,8 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::filesyste
                       const std::string& language = "C",
                       const std::vector<std::string>& environment = {});
 
+/// Runs `command` through the shell (a Python fixture script, for example) and gives what it
+/// wrote on standard output; "popen failed" when it cannot be started.
+std::string ShellOutput(const std::string& command);
+
 }  // namespace testsupport

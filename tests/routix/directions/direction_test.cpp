@@ -19,6 +19,7 @@
 #include "frame/Frame.h"
 #include "host/Host.h"
 #include "support/FileSupport.h"
+#include "support/ProgramSupport.h"
 
 namespace {
 
@@ -28,15 +29,7 @@ using namespace routix;
 std::string Python(const std::string& arguments) {
     const std::string command =
         std::string("/usr/bin/python3 '") + DIRECTION_DRAWINGS + "' " + arguments + " 2>&1";
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return "popen failed";
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    pclose(pipe);
-    return out;
+    return testsupport::ShellOutput(command);
 }
 
 TEST(DirectionCodes, StoredCodesRotationsAndTags) {

@@ -24,16 +24,7 @@ using testsupport::WriteBytes;
 std::string Python(const std::string& command, const fs::path& path) {
     const std::string line = std::string("/usr/bin/python3 '") + DEVELOPMENT_DRAWINGS + "' " +
                              command + " '" + path.string() + "' 2>&1";
-    std::string out;
-    FILE* pipe = popen(line.c_str(), "r");
-    if (pipe == nullptr)
-        return out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    pclose(pipe);
-    return out;
+    return testsupport::ShellOutput(line);
 }
 
 /// The sample project in DIR/out with the drawings of row ROW2 replaced.

@@ -23,15 +23,7 @@ using testsupport::WriteBytes;
 std::string Python(const std::string& arguments) {
     const std::string command =
         std::string("/usr/bin/python3 '") + DUCT_DRAWINGS + "' " + arguments + " 2>&1";
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return "popen failed";
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    pclose(pipe);
-    return out;
+    return testsupport::ShellOutput(command);
 }
 
 /// The sample project (duct types "HD-40" 40, "HD-60" 60 and a nameless 60), a drawing with no

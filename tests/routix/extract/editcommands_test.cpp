@@ -24,15 +24,7 @@ using testsupport::WriteBytes;
 std::string Helper(const std::string& mode, const fs::path& path) {
     const std::string command = std::string("/usr/bin/python3 '") + EDIT_DRAWINGS + "' " + mode +
                                 " '" + path.string() + "'";
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return out;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        out += buffer;
-    pclose(pipe);
-    return out;
+    return testsupport::ShellOutput(command);
 }
 
 // "NAME HANDLE" lines as a map.

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "RelayFixture.h"
+#include "support/ProgramSupport.h"
 
 namespace {
 
@@ -49,15 +50,7 @@ std::string PlacedBlocks(const fs::path& drawing) {
         "    print(e.dxf.name,a.get('NAME'),a.get('PIN1'),a.get('PIN2'),x,round(e.dxf.insert.x,3))"
         "\" '" +
         drawing.string() + "'";
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        out += buffer;
-    pclose(pipe);
-    return out;
+    return testsupport::ShellOutput(command);
 }
 
 // The inside-panel terminals of the panel drawing: the order number decides (the terminal
