@@ -14,9 +14,11 @@
 #include <string>
 
 #include "dbaccess/DbAccess.h"
+#include "directions/CodeTable.h"
 #include "directions/Collect.h"
 #include "directions/Term.h"
 #include "frame/Frame.h"
+#include "frame/Resources.h"
 #include "host/Host.h"
 #include "support/FileSupport.h"
 #include "support/ProgramSupport.h"
@@ -98,6 +100,44 @@ TEST(DirectionCodes, EffectiveDirectionTakesStoredThenCodeThenText) {
     for (const auto& c : cases)
         EXPECT_EQ(EffectiveDirection(c.stored, c.code, c.text, c.list), c.expected)
             << c.stored << "|" << static_cast<int>(c.code) << "|" << c.text << "|" << c.list;
+}
+
+TEST(DirectionCodes, CodeTableOfTheDialogs) {
+    routix::ReloadResources(messages::Language::Japanese);
+    const routix::CodeTable table3D(true, true);
+    EXPECT_EQ(table3D.ComboList(), "上から\t下から\t左から\t右から\t至近ダクト\t空\t*Varies*");
+    EXPECT_EQ(table3D.EmptyIndex(), 5);
+    EXPECT_EQ(table3D.VariesIndex(), 6);
+    const routix::CodeTable table2D(false, false);
+    EXPECT_EQ(table2D.ComboList(), "上から\t下から\t左から\t右から\t空");
+    EXPECT_EQ(table2D.EmptyIndex(), 4);
+    EXPECT_EQ(table2D.VariesIndex(), -1);
+
+    // Codes to entries: N and unknown letters show "空" where the table lacks them.
+    struct Case {
+        const char* code;
+        int index2D;
+        int index3D;
+    };
+    for (const Case& c : {Case{"T", 0, 0}, Case{"B", 1, 1}, Case{"L", 2, 2}, Case{"R", 3, 3},
+                          Case{"N", 4, 4}, Case{"", 4, 5}, Case{"X", 4, 5}, Case{"*", 4, 5}}) {
+        EXPECT_EQ(table2D.IndexOf(c.code), c.index2D) << c.code;
+        EXPECT_EQ(table3D.IndexOf(c.code), c.index3D) << c.code;
+    }
+    EXPECT_EQ(table2D.LabelOf("N"), "空");
+
+    // Labels back to codes: "空" empties, "*" labels leave the value unchanged.
+    EXPECT_EQ(table3D.CodeOfLabel("至近ダクト"), "N");
+    EXPECT_EQ(table3D.CodeOfLabel("左から"), "L");
+    EXPECT_EQ(table3D.CodeOfLabel("空"), "");
+    EXPECT_EQ(table3D.CodeOfLabel("*Varies*"), std::nullopt);
+    EXPECT_EQ(table3D.CodeOfLabel("*anything"), std::nullopt);
+    EXPECT_EQ(table2D.CodeOfLabel("至近ダクト"), std::nullopt);
+
+    routix::ReloadResources(messages::Language::English);
+    const routix::CodeTable english(false, true);
+    EXPECT_EQ(english.ComboList(), "from Top\tfrom Bottom\tfrom Left\tfrom Right\tEmpty\t*Varies*");
+    EXPECT_EQ(english.CodeOfLabel("FROM LEFT"), "L");
 }
 
 TEST(DirectionCodes, MirrorFlagAndMirrorRule) {
