@@ -103,6 +103,26 @@ TEST_F(TermDirectionTest, CancelRestoresTheHiddenMarks) {
     EXPECT_EQ(Saved(), kInitial);
 }
 
+// A terminal block the project data does not know: message 142, no dialog, and the marks
+// hidden for the dialog come back.
+TEST_F(TermDirectionTest, FailedFillRestoresTheHiddenMarks) {
+    const fs::path store = m_dir.path() / "PRJ/ZELKOPRJ.sqlite";
+    ASSERT_EQ(testsupport::ShellOutput(
+                  "/usr/bin/python3 -c 'import sqlite3, sys; "
+                  "d = sqlite3.connect(sys.argv[1]); "
+                  "d.execute(\"DELETE FROM terminal WHERE tag = ?\", (sys.argv[2],)); "
+                  "d.commit()' '" +
+                  store.string() + "' TB2 2>&1"),
+              "");
+    const ProgramRun run = Run(std::string("ordinal 1010\n") + kTB2);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Cannot get valid database information from the terminal."),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("*** dialog 214"), std::string::npos) << run.out;
+    EXPECT_EQ(Saved(), kInitial);
+}
+
 // OK on the three terminals of TB2, attribute by attribute and mark by mark: the old marks and
 // the label go, every terminal gets a wire mark (T, 0 degrees) and a tube mark (R, 270) at its
 // pin, and its number beside the wire mark; the attributes hold the codes with the binding of
