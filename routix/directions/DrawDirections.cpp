@@ -228,7 +228,7 @@ Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference) 
 /// Inserts one mark; false when its block is missing or the insertion fails.
 bool InsertMark(AcDbDatabase* database, std::map<MarkKind, AcDbObjectId>& blocks, MarkKind kind,
                 const Placement& placement, double angle, const char* application,
-                const CTerm& term) {
+                const CTerm& term, Source source) {
     auto found = blocks.find(kind);
     if (found == blocks.end())
         found = blocks.emplace(kind, MarkBlock(database, kind)).first;
@@ -236,7 +236,7 @@ bool InsertMark(AcDbDatabase* database, std::map<MarkKind, AcDbObjectId>& blocks
         return false;
     AcDbObjectId id;
     if (zelko::SymInsertBlock(id, placement.point, found->second, database, kMarkLayer) == 0) {
-        ROUTIX_ERROR(Source::NyuusenhoukouShijiDlg, "ZelkoInsertBlock");
+        ROUTIX_ERROR(source, "ZelkoInsertBlock");
         return false;
     }
     CEntity mark;
@@ -248,7 +248,8 @@ bool InsertMark(AcDbDatabase* database, std::map<MarkKind, AcDbObjectId>& blocks
     reference->setLayer(kMarkLayer);
     if (g_b3DMode)
         reference->setNormal(placement.normal);
-    reference->setRotation(placement.rotation + angle);
+    if (Acad::ErrorStatus es = reference->setRotation(placement.rotation + angle); es != Acad::eOk)
+        ROUTIX_STATUS_ERROR(source, "setRotation", es);
     SetMarkData(reference, application, term);
     return true;
 }
@@ -340,35 +341,47 @@ bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, boo
 }
 
 void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols) {
+    DirectionWrite how;
+    how.clearFirst = clearFirst;
+    how.manySymbols = manySymbols;
+    WriteDirectionsAndMarks(terms, how);
+}
+
+void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& how) {
     AcDbDatabase* database = CurrentDatabase();
     if (database == nullptr)
         return;
     acedSetStatusBarProgressMeter(LoadResourceString(IDS_PROGRESS_UPDATING).c_str(), 0, 100);
 
-    // Old marks of the records, through their data.
+    // Old marks of the records, through their data: by symbol and pin, or (2D, when asked)
+    // every mark of a general component's symbol.
     MarkKeys keys;
-    for (const CTerm& term : terms)
+    std::set<std::uint64_t> wholeSymbols;
+    for (const CTerm& term : terms) {
         keys.emplace(term.m_symbol.handle().value(), term.m_nPin);
+        if (how.allMarksOfComponentsInTwoD && !g_b3DMode && !term.m_bTerm)
+            wholeSymbols.insert(term.m_symbol.handle().value());
+    }
     std::vector<AcDbObjectId> old;
-    ForEachModelSpaceEntity(database, Source::NyuusenhoukouShijiDlg, UnreadableEntity::Skip,
-                            [&](AcDbObjectId id, CEntity& entity) {
-                                const AcDbEntity* e = entity.entity();
-                                const std::string_view type = id.dxfType();
-                                if ((type != "LINE" && type != "INSERT" && type != "MTEXT") ||
-                                    !common::EqualsNoCase(e->layerName(), kMarkLayer))
-                                    return true;
-                                for (const char* application : {kWireMarkApp, kTubeMarkApp}) {
-                                    const auto key = MarkKeyOf(e, application);
-                                    if (key && keys.count(*key) != 0) {
-                                        old.push_back(id);
-                                        break;
-                                    }
-                                }
-                                return true;
-                            });
+    ForEachModelSpaceEntity(
+        database, how.source, UnreadableEntity::Skip, [&](AcDbObjectId id, CEntity& entity) {
+            const AcDbEntity* e = entity.entity();
+            const std::string_view type = id.dxfType();
+            if ((type != "LINE" && type != "INSERT" && type != "MTEXT") ||
+                !common::EqualsNoCase(e->layerName(), kMarkLayer))
+                return true;
+            for (const char* application : {kWireMarkApp, kTubeMarkApp}) {
+                const auto key = MarkKeyOf(e, application);
+                if (key && (keys.count(*key) != 0 || wholeSymbols.count(key->first) != 0)) {
+                    old.push_back(id);
+                    break;
+                }
+            }
+            return true;
+        });
     EraseObjects(old);
 
-    if (clearFirst) {
+    if (how.clearFirst) {
         std::set<AcDbObjectId> done;
         for (const CTerm& term : terms)
             if (done.insert(term.m_symbol).second)
@@ -387,17 +400,30 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool ma
         if (term.m_nPin <= 0)
             continue;
         const auto valueOf = [&](const std::string& direction) {
-            if (term.m_bNoDirection || (direction == "*" && manySymbols))
+            if (term.m_bNoDirection || (direction == "*" && how.manySymbols))
                 return std::string();
             return direction;
         };
         const std::string wire = valueOf(term.m_strWire);
         const std::string tube = valueOf(term.m_strTube);
+        // The records whose attributes are written: the record, and in 2D its index 1 too
+        // when it is the "(TO)" side at index 2.
+        std::vector<CTerm> written{term};
+        if (how.bothIndicesInTwoD && !g_b3DMode && term.m_nPin == 2) {
+            written.insert(written.begin(), term);
+            written.front().m_nPin = 1;
+        }
         Placement placement;
         {
             CBlockRefEnt reference;
             if (!reference.open(term.m_symbol, AcDb::kForWrite)) {
-                ROUTIX_ERROR(Source::NyuusenhoukouShijiDlg, "acdbOpenObject");
+                // The terminal-block dialogs name the status and a symbol of another kind.
+                if (how.source != Source::NyuusenhoukouShijiTermDlg)
+                    ROUTIX_ERROR(how.source, "acdbOpenObject");
+                else if (reference.entity() != nullptr)
+                    ROUTIX_ERROR(how.source, "Not AcDbBlockReference");
+                else
+                    ROUTIX_STATUS_ERROR(how.source, "acdbOpenObject", reference.status());
                 continue;
             }
             auto layer = layers.find(reference->blockTableRecord());
@@ -407,26 +433,41 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool ma
                                      DirectionLayer(term.m_symbol,
                                                     kWireDirPrefix + std::to_string(term.m_nPin)))
                             .first;
-            for (const char* prefix : {kWireDirPrefix, kTubeDirPrefix}) {
-                const std::string tag = prefix + std::to_string(term.m_nPin);
-                const std::string& value = prefix == kWireDirPrefix ? wire : tube;
-                EnsureDirectionAttribute(reference.get(), tag, value == "*" ? "" : value,
-                                         layer->second);
+            for (const CTerm& target : written) {
+                for (const char* prefix : {kWireDirPrefix, kTubeDirPrefix}) {
+                    const std::string tag = prefix + std::to_string(target.m_nPin);
+                    const std::string& value = prefix == kWireDirPrefix ? wire : tube;
+                    EnsureDirectionAttribute(reference.get(), tag, value == "*" ? "" : value,
+                                             layer->second, how.createLayers);
+                }
             }
             placement = PlaceTerminal(term, reference.get());
         }
-        WriteDirection(term, kWireDirPrefix, wire.empty() ? "*" : wire);
-        WriteDirection(term, kTubeDirPrefix, tube.empty() ? "*" : tube);
+        // Without writeEmpty an empty value leaves the text ("*" is never written).
+        const auto toWrite = [&](const std::string& value) {
+            return value.empty() && !how.writeEmpty ? std::string("*") : value;
+        };
+        for (const CTerm& target : written) {
+            WriteDirection(target, kWireDirPrefix, toWrite(wire));
+            WriteDirection(target, kTubeDirPrefix, toWrite(tube));
+        }
         if (term.m_bNoDirection)
             continue;
-        const std::string wireCode = StoredCode(wire);
-        const std::string tubeCode = StoredCode(tube);
+        // The marks show what the attribute holds now when the value was left unchanged.
+        const auto markCode = [&](const std::string& value, const char* prefix) {
+            if (value == "*" && how.writeEmpty)
+                return StoredCode(
+                    ReadDirectionText(term.m_symbol, prefix, term.m_nPin).value_or(""));
+            return StoredCode(value);
+        };
+        const std::string wireCode = markCode(wire, kWireDirPrefix);
+        const std::string tubeCode = markCode(tube, kTubeDirPrefix);
         if (!wireCode.empty())
             InsertMark(database, blocks, wireCode == "N" ? MarkKind::WireN : MarkKind::Wire,
-                       placement, MarkRotation(wireCode), kWireMarkApp, term);
+                       placement, MarkRotation(wireCode), kWireMarkApp, term, how.source);
         if (!tubeCode.empty())
             InsertMark(database, blocks, tubeCode == "N" ? MarkKind::TubeN : MarkKind::Tube,
-                       placement, MarkRotation(tubeCode), kTubeMarkApp, term);
+                       placement, MarkRotation(tubeCode), kTubeMarkApp, term, how.source);
         if (labels && term.m_bTerm && !wireCode.empty() && wireCode != "N") {
             CBlockRefEnt reference;
             if (reference.open(term.m_symbol, AcDb::kForRead))

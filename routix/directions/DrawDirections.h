@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "directions/Term.h"
+#include "frame/ConsoleError.h"
 
 namespace routix {
 
@@ -41,9 +42,32 @@ bool CheckDirectionDrawing(const CSokucyou& context, const std::string& caption,
 bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, bool components,
                       bool terminals, const std::string& drawingName);
 
+/// How WriteDirectionsAndMarks writes. The defaults are those of drawing all directions and of
+/// the general-component dialog; the terminal-block and change-all dialogs set the others.
+struct DirectionWrite {
+    /// Every direction attribute of the records' symbols is erased first.
+    bool clearFirst = false;
+    /// "*" counts as empty (the selection held two or more symbols).
+    bool manySymbols = false;
+    /// A missing attribute layer is added to the layer table.
+    bool createLayers = false;
+    /// An empty direction empties the attribute ("空"), "*" leaves its text as it is and the
+    /// marks show that stored text. Without it an empty direction leaves the text alone.
+    bool writeEmpty = false;
+    /// 2D: a record of pin index 2 (the "(TO)" side) writes its directions to index 1 too.
+    bool bothIndicesInTwoD = false;
+    /// 2D: every mark of a general-component symbol goes, not only those of the records' pins.
+    bool allMarksOfComponentsInTwoD = false;
+    /// The source the error lines name.
+    Source source = Source::NyuusenhoukouShijiDlg;
+};
+
 /// Writes the wire and tube directions of the records onto their symbols and redraws their
-/// marks: old marks (through their data) erased first, the attributes cleared first when
-/// `clearFirst`; "*" counts as empty when `manySymbols`.
+/// marks: old marks (through their data) erased first, the attributes written as `how` says,
+/// a record's marks inserted with the rotation of their codes ("setRotation error" printed
+/// when it cannot be set).
+void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& how);
+/// The same with the default options but `clearFirst` and `manySymbols`.
 void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols);
 
 /// Entry points 1011 / 1032 on the current drawing.

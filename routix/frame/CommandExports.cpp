@@ -1,6 +1,7 @@
 // The entry points of this library's commands.
 
 #include "directions/DrawDirections.h"
+#include "directions/NyuusenhoukouShijiTermDlg.h"
 #include "drawings/Tenkaizu.h"
 #include "ducts/DuctShape.h"
 #include "ducts/WpDuct.h"
@@ -88,6 +89,11 @@ ROUTIX_ENTRY_POINT(1007) {
     return RunEntryPoint(Flag3D::Cleared, [] { SurplusLengthCommand(0); });
 }
 
+// One wire and one tube direction for the terminals of the selected terminal blocks (2D).
+ROUTIX_ENTRY_POINT(1010) {
+    return RunEntryPoint(Flag3D::Cleared, [] { NyuusenhoukouShijiTermCommand(false); });
+}
+
 // The entry directions of the whole drawing: attributes written and marks redrawn (2D).
 ROUTIX_ENTRY_POINT(1011) {
     return RunEntryPoint(Flag3D::Cleared, DrawAllDirections);
@@ -113,6 +119,11 @@ ROUTIX_ENTRY_POINT(1030) {
     return RunEntryPoint(Flag3D::Set, [] { SurplusLengthCommand(1); });
 }
 
+// One wire and one tube direction for the terminals of the selected 3D terminal blocks.
+ROUTIX_ENTRY_POINT(1031) {
+    return RunEntryPoint(Flag3D::Set, [] { NyuusenhoukouShijiTermCommand(false); });
+}
+
 // The entry directions of the whole 3D layout drawing.
 ROUTIX_ENTRY_POINT(1032) {
     return RunEntryPoint(Flag3D::Set, DrawAllDirections);
@@ -127,6 +138,16 @@ ROUTIX_ENTRY_POINT(1033) {
 // flag is left as it is.
 ROUTIX_ENTRY_POINT(1034) {
     return RunEntryPoint(Flag3D::Untouched, DuctShape);
+}
+
+// One wire and one tube direction for every terminal of the selected symbols (2D).
+ROUTIX_ENTRY_POINT(1035) {
+    return RunEntryPoint(Flag3D::Cleared, [] { NyuusenhoukouShijiTermCommand(true); });
+}
+
+// The same in 3D.
+ROUTIX_ENTRY_POINT(1036) {
+    return RunEntryPoint(Flag3D::Set, [] { NyuusenhoukouShijiTermCommand(true); });
 }
 
 // 3D relay-terminal placement of block terminals, after the plate check.
