@@ -419,8 +419,16 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool ma
         WriteDirection(term, kTubeDirPrefix, tube.empty() ? "*" : tube);
         if (term.m_bNoDirection)
             continue;
-        const std::string wireCode = StoredCode(wire);
-        const std::string tubeCode = StoredCode(tube);
+        // A direction that stays ("*") is the one its attribute keeps; its mark, erased with
+        // the record's old marks, is drawn again for it.
+        const auto markCode = [&](const std::string& direction, const char* prefix) {
+            return StoredCode(
+                direction != "*"
+                    ? direction
+                    : ReadDirectionText(term.m_symbol, prefix, term.m_nPin).value_or(""));
+        };
+        const std::string wireCode = markCode(term.m_strWire, kWireDirPrefix);
+        const std::string tubeCode = markCode(term.m_strTube, kTubeDirPrefix);
         if (!wireCode.empty())
             InsertMark(database, blocks, wireCode == "N" ? MarkKind::WireN : MarkKind::Wire,
                        placement, MarkRotation(wireCode), kWireMarkApp, term);

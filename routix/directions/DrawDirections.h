@@ -43,7 +43,10 @@ bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, boo
 
 /// Writes the wire and tube directions of the records onto their symbols and redraws their
 /// marks: old marks (through their data) erased first, the attributes cleared first when
-/// `clearFirst`; "*" counts as empty when `manySymbols`.
+/// `clearFirst`; "*" counts as empty when `manySymbols`. Either way a "*" direction leaves
+/// its attribute's text (a missing attribute is made empty), and the terminal's marks are
+/// drawn again for the direction its attribute keeps: erasing them would hide a direction
+/// that is still stored.
 void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols);
 
 /// Entry points 1011 / 1032 on the current drawing.
