@@ -139,13 +139,35 @@ echo "ROUTIX: entry point 1011 twice on LAYOUT_ROW1 (script $home/routix-directi
 ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release 23 \
     --project "$samples/SAMPLE" --script "$home/routix-directions.scr"
 echo
-/usr/bin/python3 -c 'import sys, collections, ezdxf
+count_marks() {
+    /usr/bin/python3 -c 'import sys, collections, ezdxf
 marks = collections.Counter(e.dxf.name if e.dxftype() == "INSERT" else e.dxftype()
                             for e in ezdxf.readfile(sys.argv[1]).modelspace()
                             if e.dxf.layer == "WARNING")
 print("Direction marks in %s: %s" % (sys.argv[1], ", ".join("%s %d" % m for m in sorted(marks.items()))))' \
-    "$top/build/directions.dwg"
+        "$1"
+}
+count_marks "$top/build/directions.dwg"
 echo "Picture of the direction marks: $top/build/directions.png"
+
+# The same in 3D (entry point 1032) on the sample's 3D layout drawing of panel P1,
+# LAYOUT_P01: the terminal records of that drawing name, the marks at the symbols' 3D pin
+# offsets, those of the back face's symbols (REVERSE) turned to the back side, an N mark where
+# the nearest duct was stored. Saved as build/directions-3d.dwg, seen from above in
+# build/directions-3d.png.
+cat >"$home/routix-directions-3d.scr" <<SCRIPT
+open "$samples/SAMPLE/DWG/LAYOUT/LAYOUT_P01.dwg"
+ordinal 1032
+> OK
+render "$top/build/directions-3d.png" -20,-20 620,820
+save "$top/build/directions-3d.dwg"
+SCRIPT
+echo "ROUTIX: entry point 1032 on LAYOUT_P01 (script $home/routix-directions-3d.scr)."
+ZELKO_HOME="$samples/zelko" "$top/build/release/platform/host/cadhost" --release 23 \
+    --project "$samples/SAMPLE" --script "$home/routix-directions-3d.scr"
+echo
+count_marks "$top/build/directions-3d.dwg"
+echo "Picture of the 3D direction marks: $top/build/directions-3d.png"
 
 # ROUTIX's surplus length (entry point 1007) on the sample symbol CB1 of the first panel
 # drawing, picked first: the dialog is answered with 150 mm and the drawing saved as

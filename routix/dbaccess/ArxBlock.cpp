@@ -52,9 +52,13 @@ AcDbExtents CArxBlock::MeasureContents(AcDbDatabase* side) {
 }
 
 bool CArxBlock::InsertDwgAsBlock(AcDbObjectId& referenceId, const AcGePoint3d& point,
-                                 const ACHAR* blockName, const ACHAR* path, AcDbDatabase* target) {
+                                 const ACHAR* blockName, const ACHAR* path, AcDbDatabase* target,
+                                 const ACHAR* shownName) {
     auto side = std::make_unique<AcDbDatabase>(false, false);
-    if (side->readDwgFile(path, AcDbDatabase::kForReadAndReadShare) != Acad::eOk) {
+    if (const Acad::ErrorStatus es = side->readDwgFile(path, AcDbDatabase::kForReadAndReadShare);
+        es != Acad::eOk) {
+        PrintFileError(Source::ArxBlock, __LINE__, "readDwgFile",
+                       shownName != nullptr ? shownName : path, es);
         return false;
     }
     std::vector<CLayerState> states;

@@ -21,10 +21,15 @@ public:
     /// `point`. True when the reference was created; `referenceId` then names it. Failures are
     /// printed on the command line; the drawing's side database is gone on every path.
     ///
+    /// A drawing that cannot be read prints "readDwgFile error (FileName=<drawing>|es=<status>)"
+    /// in the console convention, naming `shownName` when given (the caller's own drawing when
+    /// `path` is a copy of it), else `path`.
+    ///
     /// A drawing with nothing measurable (no entity passes the size filter) is inserted at
     /// `point` unchanged.
     bool InsertDwgAsBlock(AcDbObjectId& referenceId, const AcGePoint3d& point,
-                          const ACHAR* blockName, const ACHAR* path, AcDbDatabase* target);
+                          const ACHAR* blockName, const ACHAR* path, AcDbDatabase* target,
+                          const ACHAR* shownName = nullptr);
 
     /// Entities whose extents are smaller than this in both width and height, or at least
     /// kHugeSize in width or height, do not count when the contents are measured.

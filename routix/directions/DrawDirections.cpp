@@ -453,12 +453,15 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& ho
         }
         if (term.m_bNoDirection)
             continue;
-        // The marks show what the attribute holds now when the value was left unchanged.
+        // The marks show what the attribute holds now: a direction left as it is ("*") is the
+        // one its attribute keeps, and its marks, erased with the record's old marks, are
+        // drawn again for it.
         const auto markCode = [&](const std::string& value, const char* prefix) {
-            if (value == "*" && how.writeEmpty)
-                return StoredCode(
-                    ReadDirectionText(term.m_symbol, prefix, term.m_nPin).value_or(""));
-            return StoredCode(value);
+            const std::string written = toWrite(value);
+            return StoredCode(
+                written != "*"
+                    ? written
+                    : ReadDirectionText(term.m_symbol, prefix, term.m_nPin).value_or(""));
         };
         const std::string wireCode = markCode(wire, kWireDirPrefix);
         const std::string tubeCode = markCode(tube, kTubeDirPrefix);

@@ -65,7 +65,9 @@ struct DirectionWrite {
 /// Writes the wire and tube directions of the records onto their symbols and redraws their
 /// marks: old marks (through their data) erased first, the attributes written as `how` says,
 /// a record's marks inserted with the rotation of their codes ("setRotation error" printed
-/// when it cannot be set).
+/// when it cannot be set). A direction left as it is ("*") keeps its attribute's text (a
+/// missing attribute is made empty), and the terminal's marks are drawn again for the
+/// direction the attribute keeps: erasing them would hide a direction that is still stored.
 void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& how);
 /// The same with the default options but `clearFirst` and `manySymbols`.
 void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols);

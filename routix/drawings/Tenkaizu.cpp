@@ -184,7 +184,7 @@ int PlaceRowDrawings(CSokucyou& context, AcDbDatabase& db, const CBans& row,
             bool inserted = false;
             if (fs::copy_file(drawing, temp, ec) && !ec)
                 inserted = context.InsertDwgAsBlock(referenceId, AcGePoint3d(x, 0, 0), "*U",
-                                                    temp.c_str(), &db);
+                                                    temp.c_str(), &db, drawing.c_str());
             else
                 ROUTIX_ERROR(Source::Sokucyou, "CopyFile");
             if (!inserted) {

@@ -32,6 +32,12 @@ void PrintError(Source source, int line, const char* operation, bool period) {
     acutPrintf("\n%s(%d): %s error%s", SourcePath(source), line, operation, period ? "." : "");
 }
 
+void PrintFileError(Source source, int line, const char* operation, const char* fileName,
+                    Acad::ErrorStatus status) {
+    acutPrintf("\n%s(%d): %s error (FileName=%s|es=%s)", SourcePath(source), line, operation,
+               fileName != nullptr ? fileName : "", acadErrorStatusText(status));
+}
+
 void PrintOpenDocumentError(Source source, int line, const char* fileName,
                             Acad::ErrorStatus status) {
     acutPrintf("\n%s(%d):appContextOpenDocument error (FileName=%s|es=%s)", SourcePath(source),

@@ -27,6 +27,10 @@ void PrintStatusError(Source source, int line, const char* operation, Acad::Erro
                       bool period = false);
 /// "\n%s(%d): <operation> error", with a closing "." when `period` is set.
 void PrintError(Source source, int line, const char* operation, bool period = false);
+/// "\n%s(%d): <operation> error (FileName=%s|es=%s)": a file the operation could not use,
+/// named as the appContextOpenDocument line names it (a drawing that cannot be read).
+void PrintFileError(Source source, int line, const char* operation, const char* fileName,
+                    Acad::ErrorStatus status);
 /// "\n%s(%d):appContextOpenDocument error (FileName=%s|es=%s)".
 void PrintOpenDocumentError(Source source, int line, const char* fileName,
                             Acad::ErrorStatus status);

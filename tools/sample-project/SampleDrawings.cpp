@@ -23,6 +23,8 @@ constexpr const char* kTerminalNoApp = "ZELKOWP2_TANSHIBANGOU";
 constexpr const char* kConnectorApp = "ZELKOWP2_CN_NAME";
 // The size of a duct, which its WP duct line carries.
 constexpr const char* kDuctSizeApp = "ZELKO_DUCT_SIZE";
+// The 3D pin offsets of a symbol: pairs of pin number (1070) and offset (1010).
+constexpr const char* kPinOffsetApp = "ZELKO_3D_PIN_OFS";
 
 /// Extended data of attributes, by tag: (application, first string).
 using AttributeData = std::map<std::string, std::vector<std::pair<const char*, std::string>>>;
@@ -31,8 +33,8 @@ using AttributeData = std::map<std::string, std::vector<std::pair<const char*, s
 class Drawing {
 public:
     Drawing() {
-        for (const char* app :
-             {kPlateApp, zelko::kSymbolApp.data(), kTerminalNoApp, kConnectorApp, kDuctSizeApp}) {
+        for (const char* app : {kPlateApp, zelko::kSymbolApp.data(), kTerminalNoApp, kConnectorApp,
+                                kDuctSizeApp, kPinOffsetApp}) {
             AcDbRegAppTable* apps = nullptr;
             m_db.getRegAppTable(apps, AcDb::kForWrite);
             auto* record = new AcDbRegAppTableRecord;
@@ -114,10 +116,15 @@ public:
     }
 
     /// A reference of `block` at (x, y) with its attributes (tag, text), on `layer`.
-    void Insert(AcDbObjectId block, double x, double y, double rotation,
-                const std::vector<std::pair<std::string, std::string>>& attributes,
-                const char* layer = "0", const AttributeData& data = {}) {
-        auto* reference = new AcDbBlockReference(AcGePoint3d(x, y, 0), block);
+    AcDbObjectId Insert(AcDbObjectId block, double x, double y, double rotation,
+                        const std::vector<std::pair<std::string, std::string>>& attributes,
+                        const char* layer = "0", const AttributeData& data = {}) {
+        return Insert(block, AcGePoint3d(x, y, 0), rotation, attributes, layer, data);
+    }
+    AcDbObjectId Insert(AcDbObjectId block, const AcGePoint3d& position, double rotation,
+                        const std::vector<std::pair<std::string, std::string>>& attributes,
+                        const char* layer = "0", const AttributeData& data = {}) {
+        auto* reference = new AcDbBlockReference(position, block);
         reference->setRotation(rotation);
         AcDbBlockTableRecord* space = nullptr;
         acdbOpenObject(space, m_db.modelSpaceId(), AcDb::kForWrite);
@@ -146,8 +153,10 @@ public:
             }
             attribute->close();
         }
+        const AcDbObjectId id = reference->objectId();
         reference->close();
         space->close();
+        return id;
     }
 
     bool Save(const fs::path& file, std::string& error) {
@@ -289,6 +298,145 @@ bool WriteLayout(const fs::path& file, int p, const Options& options, std::strin
     d.Rectangle(720, 640, 1280, 680, "DCT40");
     d.Rectangle(1200, 100, 1240, 780, "DCT40");
     // The title block names the panel.
+    const AcDbObjectId title = d.Block("TITLE");
+    d.Rectangle(0, 0, 300, 40, "0", title);
+    d.Insert(title, 0, -100, 0, {{"BAN_NO", panelNo}, {"PANEL_NAME", PanelName(p)}});
+    return d.Save(file, error);
+}
+
+/// The door of a panel, its second panel drawing: the door leaf with its hinges, handle and
+/// window, the pilot lamps and the panel's name. It holds no maker symbol and no plate; the
+/// development drawing of the row places it right of the panel's mounting plates.
+bool WriteDoor(const fs::path& file, int p, std::string& error) {
+    Drawing d;
+    d.Layer("DOOR", 5);
+    d.Rectangle(0, 0, 600, 800, "DOOR");
+    d.Rectangle(150, 450, 450, 700, "DOOR");  // the window
+    d.Rectangle(560, 350, 580, 450, "DOOR");  // the handle
+    for (const double y : {80.0, 720.0}) {
+        d.Rectangle(-10, y - 30, 0, y + 30, "DOOR");  // the hinges
+    }
+    for (int lamp = 0; lamp < 3; ++lamp) {
+        d.Add(new AcDbCircle(AcGePoint3d(200 + 100 * lamp, 300, 0), AcGeVector3d(0, 0, 1), 15),
+              "DOOR");
+    }
+    d.Text(150, 150, 30, (PanelName(p) + " DOOR").c_str(), "DOOR");
+    return d.Save(file, error);
+}
+
+/// A closed plate outline with "ORVAZelko_WpPlate" `name`: the vertices in the outline's own
+/// coordinates, in the plane of `normal` at `elevation`.
+void PlateOutline(Drawing& d, const char* name, const std::array<AcGePoint2d, 4>& corners,
+                  const AcGeVector3d& normal, double elevation) {
+    auto* outline = new AcDbPolyline;
+    for (unsigned int i = 0; i < corners.size(); ++i) {
+        outline->addVertexAt(i, corners[i]);
+    }
+    outline->setClosed(true);
+    outline->setNormal(normal);
+    outline->setElevation(elevation);
+    resbuf* data = acutBuildList(1001, kPlateApp, 1000, name, 0);
+    outline->setXData(data);
+    acutRelRb(data);
+    d.Add(outline, "PLATE");
+}
+
+/// Sets "ZELKO_3D_PIN_OFS" on a reference: pin n (from 1) at offsets[n - 1].
+void SetPinOffsets(AcDbObjectId id, const std::vector<AcGePoint3d>& offsets) {
+    resbuf* head = acutBuildList(1001, kPinOffsetApp, 0);
+    resbuf* tail = head;
+    for (std::size_t n = 0; n < offsets.size(); ++n) {
+        const ads_real point[3] = {offsets[n].x, offsets[n].y, offsets[n].z};
+        tail->rbnext = acutBuildList(1070, static_cast<int>(n + 1), 1010, point, 0);
+        tail = tail->rbnext->rbnext;
+    }
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, id, AcDb::kForWrite) == Acad::eOk) {
+        entity->setXData(head);
+        entity->close();
+    }
+    acutRelRb(head);
+}
+
+/// The 3D layout drawing of panel p (the drawing name its terminal records carry,
+/// "LAYOUT_<panel name>"): the mounting plate, 600 by 800 and 3 thick, as two outlines, its
+/// front face "PL1" in the plane z = 0 facing +Z and its back face "PL2" in z = -3 facing -Z.
+/// The front face's outline starts at (600, 0) and runs along the world's Y axis first: the
+/// plate's X axis is the world's Y axis, a plate angle of 90 degrees, and its symbols stand
+/// turned by 90 degrees. The back face's outline runs along its own X axis first (angle 0).
+/// The components and TB1 stand on the face of their terminals' records (odd components and
+/// TB1 on the front, even ones on the back face at z = -3 with "REVERSE" "1"),
+/// each with "WP_PLATENAME" and "BAN_NO" as the development drawings tag them and its 3D pin
+/// offsets ("ZELKO_3D_PIN_OFS": terminal n of a component at (5 (n - 1), 0, 8), terminal t of
+/// TB1 at (0, -6 (t - 1), 8), 8 off the face). X3's first terminal holds the wire direction
+/// "N" (nearest duct, a 3D code). The contactors carry no operation name, so their component
+/// tags are the store's; MC5, on the front, is the one whose record has a mirror count, which
+/// puts its terminals on the back side. The drawing is no project drawing (the store does not
+/// list it), so the development drawings leave it alone.
+bool WriteLayout3D(const fs::path& file, int p, const Options& options, std::string& error) {
+    Drawing d;
+    d.Layer("PLATE", 8);
+    d.Layer("PINOFF", 7);
+    d.Layer("SYMBOL", 7);
+    constexpr double kThickness = 3;
+    PlateOutline(
+        d, "PL1",
+        {AcGePoint2d(600, 0), AcGePoint2d(600, 800), AcGePoint2d(0, 800), AcGePoint2d(0, 0)},
+        AcGeVector3d::kZAxis, 0);
+    // Facing -Z, the outline's own X axis is the world's -X and its elevation counts along -Z.
+    PlateOutline(
+        d, "PL2",
+        {AcGePoint2d(-600, 0), AcGePoint2d(0, 0), AcGePoint2d(0, 800), AcGePoint2d(-600, 800)},
+        -AcGeVector3d::kZAxis, kThickness);
+    std::array<AcDbObjectId, 3> blocks;
+    for (std::size_t type = 0; type < kComponents.size(); ++type) {
+        blocks[type] = d.Block(kComponents[type].code, "BAN");
+        ComponentBlock(d, blocks[type]);
+    }
+    const std::string panelNo = PanelNo(p);
+    for (int c = 1; c <= options.componentsPerPanel; ++c) {
+        const auto type = static_cast<std::size_t>((c - 1) % 3);
+        const bool back = (c - 1) % 2 == 1;
+        const int slot = (c - 1) / 2;
+        const AcGePoint3d at =
+            back ? AcGePoint3d(380 + 150 * (slot / 5), 150 + 120 * (slot % 5), -kThickness)
+                 : AcGePoint3d(150 + 150 * (slot / 5), 150 + 120 * (slot % 5), 0);
+        std::vector<std::pair<std::string, std::string>> attributes = {
+            {"NAME", kComponents[type].prefix + std::to_string(c)},
+            {"INST_NO", "U1"},
+            {"BAN_NO", panelNo},
+            {"WP_PLATE_ADRS", "A" + std::to_string(c)},
+            {"WP_PLATENAME", back ? "PL2" : "PL1"}};
+        if (back) {
+            attributes.emplace_back("REVERSE", "1");
+        }
+        std::vector<AcGePoint3d> offsets;
+        for (std::size_t k = 0; k < kComponents[type].pins.size(); ++k) {
+            attributes.emplace_back("PIN" + std::to_string(k + 1), kComponents[type].pins[k]);
+            offsets.emplace_back(5.0 * static_cast<double>(k), 0, 8);
+        }
+        AttributeData data;
+        if (c == 3) {
+            attributes.emplace_back("WIREDIRECTION1", "N");
+            data["WIREDIRECTION1"] = {{kTerminalNoApp, kComponents[type].pins[0]},
+                                      {kConnectorApp, "CN1"}};
+        }
+        const AcDbObjectId id =
+            d.Insert(blocks[type], at, back ? 0 : std::numbers::pi / 2, attributes, "SYMBOL", data);
+        SetPinOffsets(id, offsets);
+    }
+    const AcDbObjectId tb = d.Block("TB-10", "TERM");
+    std::vector<std::pair<std::string, std::string>> tbAttributes = {
+        {"NAME", "TB1"}, {"INST_NO", "U1"}, {"BAN_NO", panelNo}, {"WP_PLATENAME", "PL1"}};
+    std::vector<AcGePoint3d> tbOffsets;
+    for (int t = 1; t <= options.blockTerminalsPerPanel; ++t) {
+        d.Rectangle(-3, -6.0 * (t - 1) - 3, 3, -6.0 * (t - 1) + 3, "0", tb);
+        tbAttributes.emplace_back("PIN" + std::to_string(t), std::to_string(t));
+        tbOffsets.emplace_back(0, -6.0 * (t - 1), 8);
+    }
+    SetPinOffsets(
+        d.Insert(tb, AcGePoint3d(180, 700, 0), std::numbers::pi / 2, tbAttributes, "SYMBOL"),
+        tbOffsets);
     const AcDbObjectId title = d.Block("TITLE");
     d.Rectangle(0, 0, 300, 40, "0", title);
     d.Insert(title, 0, -100, 0, {{"BAN_NO", panelNo}, {"PANEL_NAME", PanelName(p)}});
@@ -505,7 +653,8 @@ bool WriteLayoutDrawings(const fs::path& project, const Options& options,
     fs::create_directories(project / "DWG" / "PANEL", ec);
     fs::create_directories(project / "DWG" / "LAYOUT", ec);
     for (int p = 1; p <= options.panels; ++p) {
-        if (!WriteLayout(project / "DWG" / PanelDrawing(p), p, options, error)) {
+        if (!WriteLayout(project / "DWG" / PanelDrawing(p), p, options, error) ||
+            !WriteDoor(project / "DWG" / DoorDrawing(p), p, error)) {
             return false;
         }
     }
@@ -523,14 +672,19 @@ bool WriteLayoutDrawings(const fs::path& project, const Options& options,
         std::vector<std::string> numbers;
         for (int p = 1; p <= options.panels; ++p) {
             if (RowOf(p, options) == r) {
-                drawings.push_back(project / "DWG" / PanelDrawing(p));
-                numbers.push_back(PanelNo(p));
+                for (const std::string& drawing : {PanelDrawing(p), DoorDrawing(p)}) {
+                    drawings.push_back(project / "DWG" / drawing);
+                    numbers.push_back(PanelNo(p));
+                }
             }
         }
         const fs::path file = layout / ("LAYOUT_" + RowName(r) + ".dwg");
         if (!WriteDevelopmentDrawing(file, drawings, numbers, cuts, error)) {
             return false;
         }
+    }
+    if (!WriteLayout3D(layout / ("LAYOUT_" + PanelName(1) + ".dwg"), 1, options, error)) {
+        return false;
     }
     Drawing schematic;
     schematic.Text(0, 0, 5, "S001", "0");

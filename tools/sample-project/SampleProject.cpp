@@ -407,6 +407,10 @@ std::string PanelDrawing(int p) {
     return "PANEL/" + PanelName(p) + ".dwg";
 }
 
+std::string DoorDrawing(int p) {
+    return "PANEL/" + PanelName(p) + "_DOOR.dwg";
+}
+
 int RowCount(const Options& options) {
     return (options.panels + options.panelsPerRow - 1) / options.panelsPerRow;
 }
@@ -494,8 +498,10 @@ bool WriteProject(const fs::path& folder, const Options& options, std::string& e
                        std::int64_t{plate + 1}, "PL" + std::to_string(plate + 1),
                        std::string(kFaces[static_cast<std::size_t>(plate)])});
         }
-        db.Insert("INSERT INTO drawing (path, kind, panel_no, flags) VALUES (?, 2, ?, 64)",
-                  {PanelDrawing(p), PanelNo(p)});
+        for (const std::string& drawing : {PanelDrawing(p), DoorDrawing(p)}) {
+            db.Insert("INSERT INTO drawing (path, kind, panel_no, flags) VALUES (?, 2, ?, 64)",
+                      {drawing, PanelNo(p)});
+        }
         for (int revision = 0; revision <= (options.previousRevision ? 1 : 0); ++revision) {
             WriteTerminals(db, options, p, revision);
             WriteWiring(db, options, p, revision);

@@ -21,9 +21,9 @@ struct Options {
 };
 
 /// Writes the project "<folder>" (store "ZELKOPRJ.sqlite", the panel drawings in "DWG/PANEL",
-/// "DWG/LAYOUT" with the wiring database "LAYOUT.mdb" and the development drawings of
-/// SampleDrawings.h, "ZELKOWP.ini", "FT_OUTPUT"). Every file is written beside its target
-/// and renamed over it, so a failed run leaves what was there. False with `error` set on
+/// "DWG/LAYOUT" with the wiring database "LAYOUT.mdb", the development drawings and the 3D
+/// layout drawing of SampleDrawings.h, "ZELKOWP.ini", "FT_OUTPUT"). Every file is written beside
+/// its target and renamed over it, so a failed run leaves what was there. False with `error` set on
 /// failure.
 bool WriteProject(const std::filesystem::path& folder, const Options& options, std::string& error);
 
@@ -35,8 +35,10 @@ bool WriteInstallation(const std::filesystem::path& folder, std::string& error);
 std::string PanelNo(int p);
 std::string PanelName(int p);
 
-/// The panel drawing of the p-th panel below the drawing root ("PANEL/P01.dwg").
+/// The panel drawings of the p-th panel below the drawing root, in the order the store lists
+/// them: its mounting plates ("PANEL/P01.dwg") and its door ("PANEL/P01_DOOR.dwg").
 std::string PanelDrawing(int p);
+std::string DoorDrawing(int p);
 /// The rows of panels: how many, the row of the p-th panel (from 1) and a row's name ("ROW1").
 int RowCount(const Options& options);
 int RowOf(int p, const Options& options);

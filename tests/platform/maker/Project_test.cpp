@@ -56,9 +56,11 @@ TEST_F(SampleTest, DrawingListGivesThePanelDrawingsWithTheirPanels) {
     ASSERT_TRUE(ProjOpen(project().string()));
     ProjDrawings* list = ProjDrawingList(kProjDrawingPanel, count);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(count, m_options.panels);  // the schematic (kind 1) is not listed
+    // Each panel's mounting plates and door; the schematic (kind 1) is not listed.
+    ASSERT_EQ(count, 2 * m_options.panels);
     const std::string first = ProjDrawingAt(list, 0);
     EXPECT_EQ(first, (project() / "DWG" / "PANEL" / "P01.dwg").string());
+    EXPECT_EQ(ProjDrawingAt(list, 1), (project() / "DWG" / "PANEL" / "P01_DOOR.dwg").string());
     EXPECT_EQ(ProjDrawingAt(list, count), "");
     ProjDrawingListFree(list);
 

@@ -236,4 +236,37 @@ TEST_F(SymbolsTest, ExplodeDrawsTheDefinitionWhereTheReferenceShowedIt) {
         << "the exploded reference is gone";
 }
 
+// A block holding one entity the explode cannot move (a MESH, after a line and a circle that
+// it can) refuses the whole explode and says which: the copies made before it are taken away
+// again, no attribute text is drawn, the reference stays. Saved, model space and the blocks
+// read back as the drawing was.
+TEST(SymExplodeRollback, AnEntityThatCannotBeMovedChangesNothing) {
+    const int handles = zelko::MakerLiveHandles();
+    testsupport::TempDir dir;
+    const fs::path source = dir.path() / "meshed.dxf";
+    Python("meshed", source);
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDwgFile(source.c_str()), Acad::eOk) << db.lastError();
+    const std::vector<AcDbObjectId> refs = OfType(db, "INSERT");
+    ASSERT_EQ(refs.size(), 1u);
+    EXPECT_EQ(zelko::SymExplode(db.modelSpaceId(), refs[0]), 0);
+    EXPECT_NE(zelko::MakerLastError().find("MESH"), std::string::npos) << zelko::MakerLastError();
+    EXPECT_EQ(OfType(db, "LINE").size(), 1u);
+    EXPECT_TRUE(OfType(db, "CIRCLE").empty());
+    EXPECT_TRUE(OfType(db, "MESH").empty());
+    EXPECT_TRUE(OfType(db, "TEXT").empty());
+    // Nothing stays open: the reference can be opened for write.
+    AcDbBlockReference* ref = nullptr;
+    ASSERT_EQ(acdbOpenObject(ref, refs[0], AcDb::kForWrite), Acad::eOk);
+    ref->close();
+    const fs::path saved = dir.path() / "saved.dxf";
+    ASSERT_EQ(db.saveAs(saved.c_str()), Acad::eOk);
+    const std::string before = Python("contents", source);
+    EXPECT_NE(before.find("BLOCK MESHED\n  LINE PARTS\n  CIRCLE 0\n  MESH PARTS\n"),
+              std::string::npos)
+        << before;
+    EXPECT_EQ(Python("contents", saved), before);
+    EXPECT_EQ(zelko::MakerLiveHandles(), handles);
+}
+
 }  // namespace

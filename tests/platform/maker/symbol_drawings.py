@@ -5,6 +5,11 @@ reads back what the services wrote.
     symbol_drawings.py mark OUT.dxf      a mark drawing based at (5, 5)
     symbol_drawings.py inserts FILE.dxf  one line per INSERT: block layer x y [TAG=text ...]
     symbol_drawings.py entities FILE.dxf one line per model-space entity: type layer + where
+    symbol_drawings.py meshed OUT.dxf    a symbol whose block holds a line, a circle and then a
+                                         MESH, with a visible attribute, and a line beside it
+    symbol_drawings.py contents FILE.dxf the model-space entities (as "entities" and
+                                         "inserts" print them), then "BLOCK name" and the
+                                         types and layers of each named block's entities
 
 Run with the system's /usr/bin/python3, which has python3-ezdxf.
 """
@@ -79,6 +84,38 @@ def entities(path):
         print(f"{t} {e.dxf.layer} {where}".rstrip())
 
 
+def meshed(path):
+    doc = ezdxf.new("R2010")
+    doc.appids.new("ZELKO_SYMBOL")
+    doc.layers.add("PARTS")
+    block = doc.blocks.new("MESHED")
+    block.add_line((0, 0), (10, 0), dxfattribs={"layer": "PARTS"})
+    block.add_circle((5, 5), 2)
+    mesh = block.add_mesh(dxfattribs={"layer": "PARTS"})
+    with mesh.edit_data() as data:
+        data.vertices = [(0, 0, 0), (10, 0, 0), (10, 10, 0), (0, 10, 0)]
+        data.faces = [(0, 1, 2, 3)]
+    block.add_attdef("NAME", (0, 12), dxfattribs={"height": 2.5})
+    doc.block_records.get("MESHED").set_xdata("ZELKO_SYMBOL", [(1000, "BAN")])
+    msp = doc.modelspace()
+    ref = msp.add_blockref("MESHED", (100, 50), dxfattribs={"rotation": 90})
+    ref.add_attrib("NAME", "CB9", (100, 62), dxfattribs={"height": 2.5})
+    msp.add_line((0, 0), (1, 0))
+    doc.saveas(path)
+
+
+def contents(path):
+    entities(path)
+    inserts(path)
+    doc = ezdxf.readfile(path)
+    for block in doc.blocks:
+        if block.name.startswith("*"):
+            continue
+        print(f"BLOCK {block.name}")
+        for e in block:
+            print(f"  {e.dxftype()} {e.dxf.layer}")
+
+
 if __name__ == "__main__":
-    {"layout": layout, "mark": mark, "inserts": inserts, "entities": entities}[sys.argv[1]](
-        sys.argv[2])
+    {"layout": layout, "mark": mark, "inserts": inserts, "entities": entities, "meshed": meshed,
+     "contents": contents}[sys.argv[1]](sys.argv[2])

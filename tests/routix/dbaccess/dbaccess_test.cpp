@@ -288,9 +288,21 @@ TEST_F(DbAccessTest, FailedInsertionsPrintAndLeaveTheTargetUsable) {
     AcDbDatabase target;
     CArxBlock inserter;
     AcDbObjectId ref;
-    EXPECT_FALSE(inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U",
-                                           (m_dir.path() / "missing.dxf").c_str(), &target));
+    // A drawing that cannot be read is named, by the name the caller gives when it has one.
+    const fs::path missing = m_dir.path() / "missing.dxf";
+    EXPECT_FALSE(
+        inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", missing.c_str(), &target));
     EXPECT_TRUE(ref.isNull());
+    EXPECT_NE(m_console.str().find("\\ArxBlock.cpp("), std::string::npos) << m_console.str();
+    EXPECT_NE(m_console.str().find("): readDwgFile error (FileName=" + missing.string() + "|es="),
+              std::string::npos)
+        << m_console.str();
+    m_console.str("");
+    EXPECT_FALSE(inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", missing.c_str(),
+                                           &target, "/panels/P01.dwg"));
+    EXPECT_NE(m_console.str().find("): readDwgFile error (FileName=/panels/P01.dwg|es="),
+              std::string::npos)
+        << m_console.str();
     // A block name the target refuses.
     EXPECT_FALSE(
         inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "", closedCopy().c_str(), &target));
@@ -299,8 +311,12 @@ TEST_F(DbAccessTest, FailedInsertionsPrintAndLeaveTheTargetUsable) {
     EXPECT_TRUE(Closed(target.blockTableId()));
     EXPECT_TRUE(Closed(target.modelSpaceId()));
     // The drawing open in the editor is in use: it is read in shared-read mode and refused.
+    m_console.str("");
     EXPECT_FALSE(
         inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", source().c_str(), &target));
+    EXPECT_NE(m_console.str().find("): readDwgFile error (FileName=" + source().string() + "|es="),
+              std::string::npos)
+        << m_console.str();
     EXPECT_TRUE(
         inserter.InsertDwgAsBlock(ref, AcGePoint3d(0, 0, 0), "*U", closedCopy().c_str(), &target));
 }

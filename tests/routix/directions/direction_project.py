@@ -17,6 +17,9 @@ installation's four mark drawings (ezdxf), and a reader of what the command drew
         "<block or MTEXT> <symbol NAME> <pin> <rotation in degrees> [<contents> fill=<colour>]"
         (with "positions", a mark's insertion point follows as "@x,y,z"),
         then "ATTR <symbol> <tag>=<text>" for the direction attributes of NT1, DL1 and TB1.
+    direction_project.py attrs FILE SYMBOL...
+        "<symbol> <tag>=<text> [<terminal>/<connector>]" for every direction attribute of
+        the named symbols, in their order (the bracket when the attribute has binding data).
 
 Run with the system's /usr/bin/python3 (python3-ezdxf).
 """
@@ -144,8 +147,30 @@ def read(path, positions=False):
                     print("ATTR %s %s=%s" % (name, attrib.dxf.tag, attrib.dxf.text))
 
 
+def attrs(path, wanted):
+    doc = ezdxf.readfile(path)
+    names = symbol_names(doc)
+    for ref in doc.modelspace().query("INSERT"):
+        name = names.get(ref.dxf.handle.upper())
+        if name not in wanted:
+            continue
+        for attrib in ref.attribs:
+            if "DIRECTION" not in attrib.dxf.tag:
+                continue
+            line = "%s %s=%s" % (name, attrib.dxf.tag, attrib.dxf.text)
+            if attrib.has_xdata("ZELKOWP2_TANSHIBANGOU"):
+                connector = ""
+                if attrib.has_xdata("ZELKOWP2_CN_NAME"):
+                    connector = attrib.get_xdata("ZELKOWP2_CN_NAME")[0].value
+                line += " [%s/%s]" % (attrib.get_xdata("ZELKOWP2_TANSHIBANGOU")[0].value,
+                                      connector)
+            print(line)
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3], int(sys.argv[4]))
+    elif sys.argv[1] == "attrs":
+        attrs(sys.argv[2], sys.argv[3:])
     else:
         read(sys.argv[2], len(sys.argv) > 3 and sys.argv[3] == "positions")

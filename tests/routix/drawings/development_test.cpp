@@ -158,12 +158,21 @@ TEST(DevelopmentDrawings, AnExistingDrawingIsAskedAbout) {
     EXPECT_EQ(Lines(run.out, "Created the layout drawings.").size(), 1u) << run.out;
 }
 
-// A drawing that cannot be read leaves a gap of 100 units and the row is saved.
+// A drawing that cannot be read is named on the command line (the project's drawing, not its
+// temporary copy), leaves a gap of 100 units, and the row is saved.
 TEST(DevelopmentDrawings, AnUnreadableDrawingLeavesAGap) {
     Project p;
     ASSERT_EQ(Python("broken", p.project), "");
     const ProgramRun run = p.Run(Only2());
     ASSERT_EQ(run.status, 0) << run.err << run.out;
+    EXPECT_NE(run.out.find("\ne:\\repos\\trunk\\src\\zelk\\routix\\ArxBlock.cpp("),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("): readDwgFile error (FileName=" +
+                           (p.project / "DWG" / "PANEL" / "BROKEN.dwg").string() + "|es="),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\nCreated the layout drawings."), std::string::npos) << run.out;
     const auto inserts = Lines(Python("read", p.layout / "LAYOUT_ROW2.dwg"), "INSERT");
     ASSERT_EQ(inserts.size(), 4u);
     EXPECT_TRUE(inserts[2].ends_with(" 500.000 -300.000")) << inserts[2];  // 900 + 100 - 500

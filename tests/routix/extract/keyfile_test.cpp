@@ -254,11 +254,19 @@ TEST(LayoutKeyFile, TheSampleProjectsDevelopmentDrawingsWithTheirRouteCuts) {
         EXPECT_EQ(run.status, 0) << run.err;
         const std::string file = ReadBytes(layout / "LayoutKey2D.txt");
         ASSERT_TRUE(file.starts_with(kHeader)) << run.out;
-        // 5 panels of 6 components, 12 terminals of TB1 and 9 relay terminals, in two rows.
+        // 5 panels of 6 components, 12 terminals of TB1 and 9 relay terminals, in two rows
+        // (the doors hold no symbol); and the 3D layout drawing of P1 with its 6 components
+        // and the 12 terminals of TB1.
         std::size_t lines = 0;
         for (std::size_t at = 0; (at = file.find("\r\n", at)) != std::string::npos; at += 2)
             ++lines;
-        EXPECT_EQ(lines, 1u + 5 * (6 + 12 + 9));
+        EXPECT_EQ(lines, 1u + 5 * (6 + 12 + 9) + (6 + 12));
+        EXPECT_NE(file.find("\tLAYOUT_P01\tCB1\tP01\tPL1\tA1\t90.00\tCB-3P\t"), std::string::npos);
+        // The extraction places a symbol by x and y: MC2 on the back face (z = -3) lies in
+        // the front face's outline first, which covers the same box.
+        EXPECT_NE(file.find("\tLAYOUT_P01\tMC2\tP01\tPL1\tA2\t0.00\tMC-9\t380.00\t150.00\tBAN\t"),
+                  std::string::npos);
+        EXPECT_NE(file.find("\tU1\t-3.00\r\n"), std::string::npos);
         for (const char* cuts :
              {"\tBAN\t101\t1\t", "\tBAN\t201,202\tA1\t200\t", "\tBAN\t301,302,303\t1\t"})
             EXPECT_NE(file.find(cuts), std::string::npos) << cuts;

@@ -51,9 +51,10 @@ class Relay3D : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sample.ok());
-        // A 3D layout drawing of the project: the panel drawing in the layout folder.
+        // A 3D layout drawing of the project: the panel drawing in the layout folder, in place
+        // of the sample's own 3D layout drawing (which holds no relay terminals).
         layout = sample.project() / "DWG" / "LAYOUT" / "LAYOUT_P01.dwg";
-        fs::copy_file(sample.panelDrawing(), layout);
+        fs::copy_file(sample.panelDrawing(), layout, fs::copy_options::overwrite_existing);
         // The door's terminals are single-pin parts; the wiring database lacks pin 2 of RT-2,
         // which the update brings back from the installation.
         ASSERT_TRUE(sample.ProjectSql("UPDATE terminal SET part_code = 'RT-1' WHERE tag = 'XD1'"));

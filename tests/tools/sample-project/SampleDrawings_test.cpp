@@ -186,8 +186,9 @@ TEST(SampleDrawings, EveryTerminalOfTheStoreIsDrawnOnItsPlate) {
             ++files;
         }
     }
-    // panels, development drawing, schematic, support drawings, symbol library
-    EXPECT_EQ(files, 2 + 1 + 1 + 6 + 6);
+    // panel drawings (mounting plates and door of each panel), development drawing, 3D layout
+    // drawing, schematic, support drawings, symbol library
+    EXPECT_EQ(files, 2 * 2 + 1 + 1 + 1 + 6 + 6);
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;
@@ -205,6 +206,116 @@ TEST(SampleDrawings, EveryTerminalOfTheStoreIsDrawnOnItsPlate) {
          start = end + 1) {
         EXPECT_TRUE(out.substr(start, end - start).ends_with(" 0 0")) << out.substr(start, end);
     }
+}
+
+/// "<panel>|<tag>|<terminal>" of the store's component and terminal-block records under a
+/// drawing name, with the face of each.
+std::map<std::string, std::string> RecordsOfDrawing(const fs::path& project,
+                                                    const std::string& drawing) {
+    std::map<std::string, std::string> out;
+    for (auto kind : {zelko::TermListKind::Components, zelko::TermListKind::TerminalBlocks}) {
+        zelko::TermList* list = zelko::TermListInit(kind);
+        EXPECT_TRUE(zelko::TermListOpen(list, project.string()));
+        EXPECT_TRUE(zelko::TermListLoad(list, zelko::kTermVariantCurrent));
+        zelko::TermItems* items = zelko::TermListItems(list);
+        for (int i = 0; i < zelko::TermItemsCount(items); ++i) {
+            const zelko::Term* t = zelko::TermItemsAt(items, i);
+            if (drawing == zelko::TermDrawingName(t)) {
+                out[std::string(zelko::TermPanelNo(t)) + "|" + zelko::TermComponentTag(t) + "|" +
+                    zelko::TermTerminalNo(t)] = zelko::TermFaceText(t);
+            }
+        }
+        zelko::TermItemsFree(items);
+        zelko::TermListClose(list);
+        zelko::TermListFree(list);
+    }
+    return out;
+}
+
+// The 3D layout drawing of P1 holds a symbol for every component and terminal-block record the
+// store keeps under its name, on the face of the record: WP_PLATENAME "PL1" on the front,
+// "PL2" with REVERSE "1" on the back, each with one 3D pin offset per terminal. Its plate
+// outlines are the two faces of one plate: facing +Z at z = 0 (drawn along the world's Y axis
+// first: a plate angle of 90 degrees) and facing -Z at z = -3, over the same box. The store
+// does not list the drawing, so the development drawings do not take it in.
+TEST(SampleDrawings, TheThreeDimensionalLayoutHoldsTheRecordsOfItsName) {
+    testsupport::TempDir dir;
+    sampleproject::Options options;
+    options.panels = 2;
+    std::string error;
+    ASSERT_TRUE(sampleproject::WriteProject(dir.path() / "SAMPLE", options, error)) << error;
+    const fs::path project = dir.path() / "SAMPLE";
+    const std::map<std::string, std::string> records = RecordsOfDrawing(project, "LAYOUT_P01");
+    ASSERT_EQ(records.size(), 6u * 6 + 12) << "the components and TB1 of P1";
+    EXPECT_TRUE(RecordsOfDrawing(project, "LAYOUT_P02").size() > 0u);
+
+    AcDbDatabase db(false, true);
+    const fs::path file = project / "DWG" / "LAYOUT" / "LAYOUT_P01.dwg";
+    ASSERT_EQ(db.readDwgFile(file.c_str()), Acad::eOk) << db.lastError();
+    std::map<std::string, std::string> drawn;  // key as the records' -> face
+    std::vector<std::string> plates;
+    AcDbBlockTableRecord* space = nullptr;
+    ASSERT_EQ(acdbOpenObject(space, db.modelSpaceId(), AcDb::kForRead), Acad::eOk);
+    AcDbBlockTableRecordIterator* it = nullptr;
+    space->newIterator(it);
+    for (; !it->done(); it->step()) {
+        AcDbEntity* entity = nullptr;
+        ASSERT_EQ(it->getEntity(entity), Acad::eOk);
+        if (auto* outline = AcDbPolyline::cast(entity)) {
+            resbuf* plate = entity->xData("ORVAZelko_WpPlate");
+            ASSERT_NE(plate, nullptr);
+            AcGePoint3d first, second;
+            outline->getPointAt(0, first);
+            outline->getPointAt(1, second);
+            AcDbExtents box;
+            outline->getGeomExtents(box);
+            char line[160];
+            std::snprintf(line, sizeof line, "%s n=%g first=%g,%g,%g along=%g,%g box=%g,%g-%g,%g",
+                          plate->rbnext->resval.rstring, outline->normal().z, first.x, first.y,
+                          first.z, second.x - first.x, second.y - first.y, box.minPoint().x,
+                          box.minPoint().y, box.maxPoint().x, box.maxPoint().y);
+            plates.push_back(line);
+            acutRelRb(plate);
+        } else if (auto* ref = AcDbBlockReference::cast(entity)) {
+            zelko::SymAttrs* attrs = nullptr;
+            if (zelko::SymAttrsOpen(ref, "", attrs)) {
+                const std::string plate = Attr(attrs, "WP_PLATENAME");
+                const bool back = plate == "PL2";
+                EXPECT_EQ(Attr(attrs, "REVERSE"), back ? "1" : "") << Attr(attrs, "NAME");
+                EXPECT_NEAR(ref->position().z, back ? -3 : 0, 1e-9) << Attr(attrs, "NAME");
+                int pins = 0;
+                for (int n = 1; !Attr(attrs, "PIN" + std::to_string(n)).empty(); ++n) {
+                    drawn[Attr(attrs, "BAN_NO") + "|" + Attr(attrs, "NAME") + "|" +
+                          Attr(attrs, "PIN" + std::to_string(n))] = back ? "裏面" : "表面";
+                    ++pins;
+                }
+                int offsets = 0;
+                if (resbuf* data = entity->xData("ZELKO_3D_PIN_OFS")) {
+                    for (const resbuf* item = data->rbnext; item != nullptr; item = item->rbnext)
+                        offsets += item->restype == 1010 ? 1 : 0;
+                    acutRelRb(data);
+                }
+                EXPECT_EQ(offsets, pins) << Attr(attrs, "NAME");
+                zelko::SymAttrsClose(attrs);
+            }
+        }
+        entity->close();
+    }
+    delete it;
+    space->close();
+    EXPECT_EQ(drawn, records);
+    EXPECT_EQ(plates,
+              (std::vector<std::string>{"PL1 n=1 first=600,0,0 along=0,800 box=0,0-600,800",
+                                        "PL2 n=-1 first=600,0,-3 along=-600,0 box=0,0-600,800"}));
+
+    ASSERT_TRUE(zelko::ProjOpen(project.string())) << zelko::MakerLastError();
+    int count = 0;
+    zelko::ProjDrawings* list = zelko::ProjDrawingList(2, count);
+    for (int i = 0; i < count; ++i)
+        EXPECT_FALSE(zelko::ProjDrawingAt(list, i).starts_with("LAYOUT")) << i;
+    EXPECT_EQ(count, 2 * options.panels);  // the mounting plates and the door of each panel
+    zelko::ProjDrawingListFree(list);
+    zelko::ProjClose();
 }
 
 }  // namespace
