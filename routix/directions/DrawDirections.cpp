@@ -457,11 +457,10 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& ho
         // one its attribute keeps, and its marks, erased with the record's old marks, are
         // drawn again for it.
         const auto markCode = [&](const std::string& value, const char* prefix) {
-            const std::string written = toWrite(value);
+            const std::string kept = toWrite(value);
             return StoredCode(
-                written != "*"
-                    ? written
-                    : ReadDirectionText(term.m_symbol, prefix, term.m_nPin).value_or(""));
+                kept != "*" ? kept
+                            : ReadDirectionText(term.m_symbol, prefix, term.m_nPin).value_or(""));
         };
         const std::string wireCode = markCode(wire, kWireDirPrefix);
         const std::string tubeCode = markCode(tube, kTubeDirPrefix);
