@@ -148,9 +148,8 @@ int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
     BatchPrinter printer(out);
     ShutdownOutcome saved = ShutdownOutcome::WriteFailed;
     const BatchOutcome outcome =
-        RunSets(session, casting, port, pump, options, printer, [&](MachineLink& link) {
-            saved = session.Shutdown(&link);
-        });
+        RunSets(session, casting, port, pump, options, printer,
+                [&](MachineLink& link) { saved = session.Shutdown(&link); });
     if (outcome.endedWith)
         return *outcome.endedWith;
     if (!outcome.noSets)
@@ -160,7 +159,7 @@ int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
         << (saved == ShutdownOutcome::Done ? ", settings saved" : ", settings not saved")
         << std::endl;
     return !outcome.noSets && outcome.done == outcome.total && saved == ShutdownOutcome::Done ? 0
-                                                                                               : 1;
+                                                                                              : 1;
 }
 
 }  // namespace kablos

@@ -12,8 +12,8 @@
 // without saving, as it ends the window.
 
 #include <chrono>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 

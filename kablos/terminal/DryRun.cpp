@@ -197,8 +197,7 @@ private:
         return common::FormatDouble(*value) + (Info(reg).tenths ? " mm" : "");
     }
 
-    void End(std::string_view name, const WireChoice::End& end, Reg strip, Reg semi,
-             double size) {
+    void End(std::string_view name, const WireChoice::End& end, Reg strip, Reg semi, double size) {
         const std::string type(common::Trim(end.type));
         m_out << "  " << name << " type " << (type.empty() ? "(none)" : type) << ": strip "
               << Held(strip, "-") << ", half-strip " << Held(semi, "-") << " ("
