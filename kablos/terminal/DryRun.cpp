@@ -128,10 +128,13 @@ public:
         if (const std::optional<WireChoice>& choice = job.lastChoice()) {
             End("From", choice->from, Reg::R1002, Reg::R1022, size);
             End("To", choice->to, Reg::R1092, Reg::R1072, size);
-            m_out << "  pieces: " << Held(Reg::R0F63, "") << '\n';
+            m_out << "  pieces: " << Held(Reg::R0F63, "-") << '\n';
         }
         Flush("  ");
-        Commands("  sends:", m_port.Take());
+        const std::vector<SentCommand> sent = m_port.Take();
+        if (sent.empty())
+            m_out << "  sends: nothing\n";
+        Commands("  sends:", sent);
         if (m_session.ini().ZanWLenFlg == 1) {
             m_out << "  remaining wire after it: " << m_session.ini().ZanWLen << " mm\n";
         } else {

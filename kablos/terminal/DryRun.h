@@ -26,7 +26,8 @@
 //   Nothing is written to the settings file, and the run ends with the hang-up the batch run's
 //   shutdown sends.
 // - A terminal type "without a strip row" is a wire end (type and the set's wire size) whose
-//   strip set found no row: it takes the first step's row, the default or nothing.
+//   strip set found no row: it takes the first step's row, the default or nothing. Only the
+//   wires the run sends are looked at: after a stop for want of wire the rest are not.
 // - The messages the run would show are reported where they arise; questions take the answers
 //   of the batch run (ConsoleMessenger).
 

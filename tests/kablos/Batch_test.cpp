@@ -324,6 +324,26 @@ TEST_F(DryRunTest, ListsTypesWithoutAStripRowAndSetsWithoutACutterRow) {
                                                    "the whole run would go through\n"));
 }
 
+TEST_F(DryRunTest, WithoutAMachineNothingIsSentAndNoWireIsDone) {
+    // COMNo 0, the setting of a PC without a machine: the ASCII job sends nothing, nothing is
+    // confirmed, and its wait runs out in the dry run's own time.
+    UserSettings("COMNo\t1", "COMNo\t0");
+    const auto started = std::chrono::steady_clock::now();
+    ProgramRun run = Kablos({"--dry-run", Sample(), "--set", "2", "--protocol", "A"});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(run.code, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("set 2, wire 2 (202), length 640\n"
+                           "  From type R: strip -, half-strip - (R: strip row)\n"
+                           "  To type Y: strip -, half-strip - (R: strip row)\n"
+                           "  pieces: -\n"
+                           "  sends: nothing\n"
+                           "  remaining wire after it: 500000 mm\n"
+                           "  pending: the machine would not report it done\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("summary: 0 of 2 wires would be done\n"), std::string::npos);
+}
+
 TEST_F(DryRunTest, BadRequestsSaySo) {
     ProgramRun run = Kablos({"--dry-run", Sample(), "--protocol", "C"});
     EXPECT_EQ(run.code, 2);
