@@ -1,19 +1,24 @@
-// Reading a large casting data file and opening its largest data set (the wire grid's contents
-// and its model): 100,000 wires in 500
+// Reading a large casting data file, opening its largest data set (the wire grid's contents
+// and its model), and the dry run of the whole file in both protocols: 100,000 wires in 500
 // data sets, about 15 MB of Shift_JIS. Set KABLOS_BENCH_CASTING to a path to keep the generated
 // file there (bench/casting_csv.py reads it with Python's csv module for comparison).
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <random>
+#include <sstream>
 
 #include "CastingData.h"
 #include "ConsoleMessenger.h"
+#include "DryRun.h"
 #include "TextGridModel.h"
+#include "UserDataPath.h"
 #include "WireLists.h"
 #include "common/codepage.h"
 #include "common/files.h"
@@ -145,5 +150,53 @@ void BM_OpenLargestSet(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenLargestSet)->Unit(benchmark::kMillisecond);
+
+// `kablos --dry-run` of the whole file with the sample settings (remaining wire not tracked, so
+// that every wire is sent): the report is counted, not kept.
+void BM_DryRun(benchmark::State& state) {
+    // The run's timers (Timer1, Timer3) belong to the application's thread.
+    static int argc = 1;
+    static char name[] = "kablos_bench";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr)
+        static QCoreApplication app(argc, argv);
+    const std::filesystem::path home = std::filesystem::temp_directory_path() /
+                                       ("kablos-dry-run-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home / "program");
+    std::filesystem::copy_file(std::filesystem::path(KABLOS_SAMPLES_DIR) / "KABLOS.ini",
+                               home / "program" / "KABLOS.ini",
+                               std::filesystem::copy_options::overwrite_existing);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+
+    std::stringstream messages;
+    ConsoleMessenger messenger(messages);
+    CastingData data;
+    ReadCastingData(CastingFile(), data, messenger);
+    Session started(messenger, UserDataPath, home / "program");
+    if (!started.Start("", {})) {
+        state.SkipWithError("cannot start");
+        return;
+    }
+    const auto protocol = state.range(0) == 1 ? ProtocolKind::Binary : ProtocolKind::Ascii;
+    std::size_t reportBytes = 0;
+    int wires = 0;
+    for (auto _ : state) {
+        Session session(messenger, UserDataPath, home / "program");
+        session.ini() = started.ini();
+        session.ini().ZanWLenFlg = 0;
+        session.setProtocol(protocol);
+        std::ostringstream report;
+        const DryRunSummary summary = RunDryRun(session, data, std::nullopt, messages, report);
+        reportBytes = report.str().size();
+        wires = summary.wires;
+        messages.str({});
+    }
+    state.counters["wires"] = wires;
+    state.counters["report_MB"] = static_cast<double>(reportBytes) / 1e6;
+    state.counters["peak_MB"] = static_cast<double>(PeakKilobytes()) / 1024.0;
+    std::filesystem::remove_all(home);
+}
+BENCHMARK(BM_DryRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -54,7 +54,9 @@ void BM_BinaryWire(benchmark::State& state) {
     static int argc = 1;
     static char name[] = "kablos_bench";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    // One application object for the whole benchmark program (the dry run's may be first).
+    if (QCoreApplication::instance() == nullptr)
+        static QCoreApplication app(argc, argv);
 
     const std::filesystem::path home =
         std::filesystem::temp_directory_path() / ("kablos-job-bench-" + std::to_string(getpid()));

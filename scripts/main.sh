@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds, and processes the sample casting data with
-# KABLOS in batch mode against the machine simulator (binary protocol) on a pseudo-terminal.
+# The main job: installs what is missing, builds, shows the dry run of the sample casting data
+# and processes it with KABLOS in batch mode against the machine simulator (binary protocol) on
+# a pseudo-terminal.
 # The sample run keeps its per-user folders in build/sample-home, never in the user's own.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,6 +26,19 @@ for _ in $(seq 50); do [[ -e "$home/machine" ]] && break; sleep 0.1; done
 printf '[Properties]\nMType=B\nCommPort=1\nSettings="9600,N,8,1"\n\n[Ports]\n1=%s\n' \
     "$home/machine" >"$XDG_CONFIG_HOME/Brindlex/電線処理ダイアログ.ini"
 
+# First the dry run: what the batch run below will send, wire by wire, and whether the reel
+# lasts, without the machine and without saving anything (--set N of the arguments goes to it).
+dry=()
+for ((i = 1; i <= $#; i++)); do
+    if [[ ${!i} == --set ]]; then
+        next=$((i + 1))
+        dry+=(--set "${!next}")
+    fi
+done
+echo "KABLOS: the dry run of samples/casting.txt (what the batch run will send)."
+"$kablos" --dry-run "$top/samples/casting.txt" "${dry[@]}" ||
+    echo "KABLOS: the dry run says the batch run would not go through."
+echo
 echo "KABLOS: processing samples/casting.txt on the simulated machine (binary protocol)."
 "$kablos" --batch "$top/samples/casting.txt" "$@"
 echo "Wire lengths the machine took (its log, $home/machine.log):"

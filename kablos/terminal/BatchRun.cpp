@@ -36,36 +36,52 @@ private:
     QTimer m_timer1;
 };
 
+// The batch's line per wire.
+class BatchPrinter : public BatchListener {
+public:
+    explicit BatchPrinter(std::ostream& out) : m_out(out) {}
+    void SetOpened(int, const OpenedSet&) override {}
+    void WireEnded(int setRow, int row, const WireSheet& sheet, const ProcessingJob&,
+                   bool) override {
+        m_out << "set " << setRow + 1 << ", wire " << row + 1 << ", length "
+              << common::Trim(sheet.WireCell(row, 1)) << ": "
+              << (sheet.done(row) ? "done" : "pending") << std::endl;
+    }
+
+private:
+    std::ostream& m_out;
+};
+
 }  // namespace
 
-int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
-    QtEventPump pump;
-    SerialPort port;
-    ApplyPortValues(port, session.port());
+BatchOutcome RunSets(Session& session, const CastingData& casting, MachinePort& port,
+                     EventPump& pump, const BatchOptions& options, BatchListener& listener,
+                     const std::function<void(MachineLink&)>& finish) {
     BatchLinkView linkView(session);
     MachineLink link(session, port, pump, linkView);
     WireSheet sheet(WindowCaption(session.runMode()));
     ProcessingJob job(session, link, pump, sheet);
     sheet.setTimer3Tick([&job] { job.Timer3Tick(); });
 
-    auto ended = [&] { return linkView.endedWith >= 0 || sheet.endedWith() >= 0; };
-    auto shutDown = [&](bool allDone) {
-        const ShutdownOutcome outcome = session.Shutdown(&link);
-        out << "remaining wire: " << ZanWLenPanelText(session.ini().ZanWLen) << ", "
-            << CutWLenPanelText(session.ini().CutWLen)
-            << (outcome == ShutdownOutcome::Done ? ", settings saved" : ", settings not saved")
-            << std::endl;
-        return allDone && outcome == ShutdownOutcome::Done ? 0 : 1;
+    BatchOutcome outcome;
+    auto ended = [&] {
+        if (linkView.endedWith >= 0)
+            outcome.endedWith = linkView.endedWith;
+        else if (sheet.endedWith() >= 0)
+            outcome.endedWith = sheet.endedWith();
+        return outcome.endedWith.has_value();
+    };
+    auto finished = [&] {
+        if (finish)
+            finish(link);
+        return outcome;
     };
 
-    CastingData casting;
-    std::string why;
-    if (!ReadCastingData(options.casting, casting, session.messenger(), &why))
-        session.debugLog().Write(why);
     if (casting.sets.empty()) {
         session.messenger().Warn("キャスティングデータがありません。(" + options.casting.string() +
                                  ")");
-        return shutDown(false);
+        outcome.noSets = true;
+        return finished();
     }
     const StripEnvironment* environment = EnvironmentInUse(session.ini());
     const DataSetRows sets = BuildDataSetGrid(casting, environment ? environment->WtkFlag : 0);
@@ -73,7 +89,8 @@ int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
     if (options.set) {
         if (*options.set > static_cast<int>(sets.grid.rows.size())) {
             session.messenger().Warn("指定データがありません");
-            return shutDown(false);
+            outcome.noSets = true;
+            return finished();
         }
         chosen.push_back(*options.set - 1);
     } else {
@@ -81,9 +98,6 @@ int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
             chosen.push_back(row);
     }
 
-    int total = 0;
-    int done = 0;
-    bool stopped = false;
     for (int setRow : chosen) {
         std::optional<OpenedSet> opened =
             OpenSet(casting, sets.grid.rows[static_cast<std::size_t>(setRow)]);
@@ -93,34 +107,59 @@ int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
             link.TogglePort();
         link.SendCutterValues(opened->wireKind, opened->wireSize);
         sheet.Load(*opened);
+        listener.SetOpened(setRow, *opened);
 
         for (int row = 0; row < sheet.WireRowCount(); ++row) {
-            ++total;
-            if (!sheet.done(row) && !stopped) {
+            ++outcome.total;
+            const bool start = !sheet.done(row) && !outcome.stopped;
+            if (start) {
                 link.ResetPortErrorShown();
                 sheet.SetCurrentWireRow(row);
                 job.Start();
                 if (ended())
-                    return linkView.endedWith >= 0 ? linkView.endedWith : sheet.endedWith();
-                stopped = job.shortage();
+                    return outcome;
+                outcome.stopped = job.shortage();
                 const auto deadline = std::chrono::steady_clock::now() + options.timeout;
                 // Nothing can report the wire later through a closed port.
-                while (!stopped && !sheet.done(row) && !ended() && link.IsOpen() &&
+                while (!outcome.stopped && !sheet.done(row) && !ended() && link.IsOpen() &&
                        std::chrono::steady_clock::now() < deadline) {
                     pump.Wait(std::chrono::milliseconds(10));
                 }
                 if (ended())
-                    return linkView.endedWith >= 0 ? linkView.endedWith : sheet.endedWith();
+                    return outcome;
             }
-            const bool wireDone = sheet.done(row);
-            done += wireDone ? 1 : 0;
-            out << "set " << setRow + 1 << ", wire " << row + 1 << ", length "
-                << common::Trim(sheet.WireCell(row, 1)) << ": " << (wireDone ? "done" : "pending")
-                << std::endl;
+            outcome.done += sheet.done(row) ? 1 : 0;
+            listener.WireEnded(setRow, row, sheet, job, start);
         }
     }
-    out << done << " of " << total << " wires done" << std::endl;
-    return shutDown(done == total);
+    return finished();
+}
+
+int RunBatch(Session& session, const BatchOptions& options, std::ostream& out) {
+    QtEventPump pump;
+    SerialPort port;
+    ApplyPortValues(port, session.port());
+
+    CastingData casting;
+    std::string why;
+    if (!ReadCastingData(options.casting, casting, session.messenger(), &why))
+        session.debugLog().Write(why);
+
+    BatchPrinter printer(out);
+    ShutdownOutcome saved = ShutdownOutcome::WriteFailed;
+    const BatchOutcome outcome =
+        RunSets(session, casting, port, pump, options, printer,
+                [&](MachineLink& link) { saved = session.Shutdown(&link); });
+    if (outcome.endedWith)
+        return *outcome.endedWith;
+    if (!outcome.noSets)
+        out << outcome.done << " of " << outcome.total << " wires done" << std::endl;
+    out << "remaining wire: " << ZanWLenPanelText(session.ini().ZanWLen) << ", "
+        << CutWLenPanelText(session.ini().CutWLen)
+        << (saved == ShutdownOutcome::Done ? ", settings saved" : ", settings not saved")
+        << std::endl;
+    return !outcome.noSets && outcome.done == outcome.total && saved == ShutdownOutcome::Done ? 0
+                                                                                              : 1;
 }
 
 }  // namespace kablos

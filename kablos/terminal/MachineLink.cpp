@@ -49,14 +49,14 @@ void KeepTail(std::string& text, std::size_t limit) {
 
 }  // namespace
 
-MachineLink::MachineLink(Session& session, SerialPort& port, EventPump& pump, LinkView& view)
+MachineLink::MachineLink(Session& session, MachinePort& port, EventPump& pump, LinkView& view)
     : m_session(session), m_port(port), m_pump(pump), m_view(view) {
     m_connections[0] =
-        QObject::connect(&m_port, &SerialPort::received, &m_port, [this] { OnReceive(); });
-    m_connections[1] = QObject::connect(&m_port, &SerialPort::commEvent, &m_port,
+        QObject::connect(&m_port, &MachinePort::received, &m_port, [this] { OnReceive(); });
+    m_connections[1] = QObject::connect(&m_port, &MachinePort::commEvent, &m_port,
                                         [this](CommEvent event) { OnCommEvent(event); });
     // A device that goes away closes the port; the window shows it closed at once.
-    m_connections[2] = QObject::connect(&m_port, &SerialPort::closedByFailure, &m_port,
+    m_connections[2] = QObject::connect(&m_port, &MachinePort::closedByFailure, &m_port,
                                         [this] { m_view.ShowPortState(false, m_port.settings()); });
 }
 
@@ -229,10 +229,10 @@ bool MachineLink::ReadBackRequest(int variant) {
     return allConfirmed;
 }
 
-const CutterRow* MachineLink::FindCutterRow(std::string_view wireKind,
-                                            std::string_view wireSize) const {
+const CutterRow* FindCutterRow(const IniData& ini, std::string_view wireKind,
+                               std::string_view wireSize) {
     const float size = static_cast<float>(common::LeadingNumber(wireSize));
-    for (const CutterRow& row : m_session.ini().CutterEnv) {
+    for (const CutterRow& row : ini.CutterEnv) {
         if (row.WireKind == wireKind &&
             static_cast<float>(common::LeadingNumber(row.WireSize)) == size) {
             return &row;
@@ -242,7 +242,7 @@ const CutterRow* MachineLink::FindCutterRow(std::string_view wireKind,
 }
 
 void MachineLink::CutterWrite(std::string_view wireKind, std::string_view wireSize) {
-    const CutterRow* row = FindCutterRow(wireKind, wireSize);
+    const CutterRow* row = FindCutterRow(m_session.ini(), wireKind, wireSize);
     if (row == nullptr)
         return;
     WriteRegister(Reg::R0ED2, row->WireDia);
@@ -314,7 +314,7 @@ bool MachineLink::WriteFrame(FrameReg reg, double value) {
 }
 
 void MachineLink::CutterFrames(std::string_view wireKind, std::string_view wireSize) {
-    const CutterRow* row = FindCutterRow(wireKind, wireSize);
+    const CutterRow* row = FindCutterRow(m_session.ini(), wireKind, wireSize);
     if (row == nullptr)
         return;
     WriteFrame(FrameReg::WireDia, common::LeadingNumber(row->WireDia));

@@ -74,12 +74,12 @@ struct JobState {
 class MachineLink : public PortControl {
 public:
     /// Serves the port's receive and serial events from now on.
-    MachineLink(Session& session, SerialPort& port, EventPump& pump, LinkView& view);
+    MachineLink(Session& session, MachinePort& port, EventPump& pump, LinkView& view);
     ~MachineLink() override;
     MachineLink(const MachineLink&) = delete;
     MachineLink& operator=(const MachineLink&) = delete;
 
-    SerialPort& port() { return m_port; }
+    MachinePort& port() { return m_port; }
     RegisterCache& registers() { return m_registers; }
     JobState& job() { return m_job; }
 
@@ -174,10 +174,9 @@ private:
     bool WaitDrainForSend();
     void Log(std::string_view text) { m_session.debugLog().Write(text); }
     bool Compare(Reg reg, int mode, std::string_view a, std::string_view b);
-    const CutterRow* FindCutterRow(std::string_view wireKind, std::string_view wireSize) const;
 
     Session& m_session;
-    SerialPort& m_port;
+    MachinePort& m_port;
     EventPump& m_pump;
     LinkView& m_view;
     RegisterCache m_registers;
@@ -190,6 +189,11 @@ private:
     std::string m_previousChunk;
     std::array<QMetaObject::Connection, 3> m_connections;
 };
+
+/// The first cutter row of the wire kind and size (sizes compared as single-precision numbers),
+/// the row the cutter values of a data set come from; nothing when the table has none.
+const CutterRow* FindCutterRow(const IniData& ini, std::string_view wireKind,
+                               std::string_view wireSize);
 
 /// Gives the port the per-user port values; a value the port refuses leaves the port's own.
 void ApplyPortValues(SerialPort& port, const PortValues& values);

@@ -154,6 +154,7 @@ void ProcessingJob::Start() {
     JobState& job = m_link.job();
     job.abort = false;
     m_shortage = false;
+    m_choice.reset();
     job.completed = false;
     m_link.registers()[Reg::R0F93] = {};
     job.statusText.clear();
@@ -234,9 +235,10 @@ void ProcessingJob::AsciiJob() {
     m_view.BusyPointer();
     job.statusText.clear();
 
-    AsciiFirstStep(wire->fromType, Reg::R1002, m_asciiFront, wire->size);
+    m_choice = WireChoice{{wire->fromType}, {wire->toType}};
+    AsciiFirstStep(wire->fromType, Reg::R1002, m_asciiFront, wire->size, m_choice->from);
     m_pump.ProcessEvents();
-    AsciiFirstStep(wire->toType, Reg::R1092, m_asciiRear, wire->size);
+    AsciiFirstStep(wire->toType, Reg::R1092, m_asciiRear, wire->size, m_choice->to);
     m_pump.ProcessEvents();
     m_link.WriteRegister(Reg::R1043, wire->length);
     m_pump.ProcessEvents();
@@ -259,10 +261,12 @@ void ProcessingJob::AsciiJob() {
 }
 
 std::optional<std::string> ProcessingJob::FirstStepLength(std::string_view type,
-                                                          std::string& remembered, double size) {
+                                                          std::string& remembered, double size,
+                                                          WireChoice::End& choice) {
     const StripRow* row = FindStripRow(Environment().Rows, FirstStepType(type), size);
     if (row == nullptr)
         return std::nullopt;
+    choice.source = StripSource::FirstStep;
     std::string length = Trimmed(row->StripLen);
     const bool changed = length != remembered;
     remembered = length;
@@ -270,8 +274,8 @@ std::optional<std::string> ProcessingJob::FirstStepLength(std::string_view type,
 }
 
 void ProcessingJob::AsciiFirstStep(std::string_view type, Reg reg, std::string& remembered,
-                                   double size) {
-    if (std::optional<std::string> length = FirstStepLength(type, remembered, size))
+                                   double size, WireChoice::End& choice) {
+    if (std::optional<std::string> length = FirstStepLength(type, remembered, size, choice))
         m_link.WriteRegister(reg, *length);
 }
 
@@ -280,7 +284,8 @@ void ProcessingJob::AsciiStripSet(const Wire& wire) {
     const StripRows rows = FindStripRows(Environment().Rows, wire.fromType, wire.toType, wire.size);
     const std::optional<std::string> fallback = DefaultStripLength(wire.size);
 
-    auto end = [&](const StripRow* row, Reg strip, Reg semi) {
+    auto end = [&](const StripRow* row, Reg strip, Reg semi, WireChoice::End& choice) {
+        Chose(choice, row, fallback.has_value());
         if (row != nullptr) {
             m_link.WriteRegister(strip, Trimmed(row->StripLen));
             m_link.WriteRegister(semi, Trimmed(row->SemiLen));
@@ -293,8 +298,8 @@ void ProcessingJob::AsciiStripSet(const Wire& wire) {
         m_link.WriteRegister(semi, "0");
         m_link.WriteRegister(semi, "0");
     };
-    end(rows.from, Reg::R1002, Reg::R1022);
-    end(rows.to, Reg::R1092, Reg::R1072);
+    end(rows.from, Reg::R1002, Reg::R1022, m_choice->from);
+    end(rows.to, Reg::R1092, Reg::R1072, m_choice->to);
     m_session.debugLog().Write("Fore_After_Strip End");
 }
 
@@ -429,8 +434,10 @@ void ProcessingJob::BinaryJob() {
     if (!wire)
         return;
 
-    BinaryFirstStep(wire->fromType, FrameReg::FrontStrip, m_binaryFront, wire->size);
-    BinaryFirstStep(wire->toType, FrameReg::RearStrip, m_binaryRear, wire->size);
+    m_choice = WireChoice{{wire->fromType}, {wire->toType}};
+    BinaryFirstStep(wire->fromType, FrameReg::FrontStrip, m_binaryFront, wire->size,
+                    m_choice->from);
+    BinaryFirstStep(wire->toType, FrameReg::RearStrip, m_binaryRear, wire->size, m_choice->to);
     Frame(FrameReg::WireLength, common::LeadingNumber(wire->length));
     Frame(FrameReg::PieceCount, PieceCount(Environment().CutCnt));
     Frame(FrameReg::Counter, 0);
@@ -453,15 +460,16 @@ void ProcessingJob::BinaryJob() {
 }
 
 void ProcessingJob::BinaryFirstStep(std::string_view type, FrameReg reg, std::string& remembered,
-                                    double size) {
-    if (std::optional<std::string> length = FirstStepLength(type, remembered, size))
+                                    double size, WireChoice::End& choice) {
+    if (std::optional<std::string> length = FirstStepLength(type, remembered, size, choice))
         Frame(reg, common::LeadingNumber(*length));
 }
 
 void ProcessingJob::BinaryStripSet(const Wire& wire) {
     const StripRows rows = FindStripRows(Environment().Rows, wire.fromType, wire.toType, wire.size);
     const std::optional<std::string> fallback = DefaultStripLength(wire.size);
-    auto end = [&](const StripRow* row, FrameReg strip, FrameReg semi) {
+    auto end = [&](const StripRow* row, FrameReg strip, FrameReg semi, WireChoice::End& choice) {
+        Chose(choice, row, fallback.has_value());
         if (row != nullptr) {
             Frame(strip, common::LeadingNumber(Trimmed(row->StripLen)));
             Frame(semi, common::LeadingNumber(Trimmed(row->SemiLen)));
@@ -471,8 +479,17 @@ void ProcessingJob::BinaryStripSet(const Wire& wire) {
             Frame(strip, common::LeadingNumber(*fallback));
         Frame(semi, 0);
     };
-    end(rows.from, FrameReg::FrontStrip, FrameReg::FrontSemi);
-    end(rows.to, FrameReg::RearStrip, FrameReg::RearSemi);
+    end(rows.from, FrameReg::FrontStrip, FrameReg::FrontSemi, m_choice->from);
+    end(rows.to, FrameReg::RearStrip, FrameReg::RearSemi, m_choice->to);
+}
+
+void ProcessingJob::Chose(WireChoice::End& end, const StripRow* row, bool fallback) {
+    // The strip set writes over what the first step sent, unless it finds nothing for the end.
+    if (row != nullptr) {
+        end.source = StripSource::Row;
+    } else if (fallback) {
+        end.source = StripSource::Default;
+    }
 }
 
 // --- completion ---

@@ -139,6 +139,23 @@ int NextRowScroll(int row, int last, int top, int lastVisible);
 /// counters stop at the ends of their 32-bit range).
 void BookWire(IniData& ini, double length);
 
+/// Where the strip and half-strip lengths of one wire end came from.
+enum class StripSource {
+    Row,        ///< the strip row of the end's terminal type ("R")
+    FirstStep,  ///< no strip row, no default: the first step's row of the type, looked up as "M"
+    Default,    ///< no strip row: the default strip length (6.0 or 8.5) and half-strip 0
+    None,       ///< nothing was found for the end: the machine keeps what it holds
+};
+
+/// What the job chose for the ends of the wire it last sent.
+struct WireChoice {
+    struct End {
+        std::string type;  ///< the terminal type as the job read it
+        StripSource source = StripSource::None;
+    };
+    End from, to;
+};
+
 // --- the job ---
 
 class ProcessingJob {
@@ -160,6 +177,9 @@ public:
     /// True when the last Start was refused for want of wire on the reel.
     bool shortage() const { return m_shortage; }
     int timer3Ticks() const { return m_timer3Ticks; }
+    /// The choice of the strip values of the last wire sent; nothing when the last Start sent no
+    /// wire (refused, or no wire row).
+    const std::optional<WireChoice>& lastChoice() const { return m_choice; }
 
     /// Each pass of the ASCII wait loop processes events for at most this long.
     static constexpr std::chrono::milliseconds kWaitPass{1};
@@ -183,10 +203,13 @@ private:
     /// The first step of one wire end: the strip length of the row its type finds (a leading
     /// digit looked up as "M"), when it differs from the one remembered; it is remembered now.
     std::optional<std::string> FirstStepLength(std::string_view type, std::string& remembered,
-                                               double size);
+                                               double size, WireChoice::End& choice);
+    /// Records the source of an end's strip values after the strip set.
+    static void Chose(WireChoice::End& end, const StripRow* row, bool fallback);
 
     void AsciiJob();
-    void AsciiFirstStep(std::string_view type, Reg reg, std::string& remembered, double size);
+    void AsciiFirstStep(std::string_view type, Reg reg, std::string& remembered, double size,
+                        WireChoice::End& choice);
     void AsciiStripSet(const Wire& wire);
     void StartSequence();
     void WaitLoop();
@@ -194,7 +217,8 @@ private:
     void Tail();
 
     void BinaryJob();
-    void BinaryFirstStep(std::string_view type, FrameReg reg, std::string& remembered, double size);
+    void BinaryFirstStep(std::string_view type, FrameReg reg, std::string& remembered, double size,
+                         WireChoice::End& choice);
     void BinaryStripSet(const Wire& wire);
     bool Frame(FrameReg reg, double value);
 
@@ -208,6 +232,7 @@ private:
     JobView& m_view;
 
     bool m_shortage = false;
+    std::optional<WireChoice> m_choice;
     int m_retries = 0;
     int m_timer3Ticks = 0;
     bool m_timer3On = false;

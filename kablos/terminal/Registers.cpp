@@ -10,17 +10,17 @@ namespace kablos {
 namespace {
 
 constexpr std::array<RegisterInfo, kRegisterCount> kRegisters = {{
-    {Reg::R1002, "1002", true, false, "先スト:", "先端("},
-    {Reg::R1022, "1022", true, false, "先セミ:", "先端セミ("},
-    {Reg::R1043, "1043", true, false, "全長:", "長さ("},
-    {Reg::R1072, "1072", true, false, "後セミ:", "後端セミ("},
-    {Reg::R1092, "1092", true, false, "後スト:", "後端("},
-    {Reg::R0F63, "0F63", false, true, "本数:", "本数("},
-    {Reg::R0F93, "0F93", false, true, "カウンタ:", "カウンタ("},
-    {Reg::R0F11, "0F11", false, true, "カッター速度:", "カッタ速度("},
-    {Reg::R0BE2, "0BE2", false, false, "Y BACK:", "Y BACK("},
-    {Reg::R0F01, "0F01", false, true, "ローラスピード:", "ローラ速度("},
-    {Reg::R0ED2, "0ED2", false, false, "線径:", "線径("},
+    {Reg::R1002, "1002", true, false, "先スト:", "先端(", "front strip"},
+    {Reg::R1022, "1022", true, false, "先セミ:", "先端セミ(", "front half-strip"},
+    {Reg::R1043, "1043", true, false, "全長:", "長さ(", "wire length"},
+    {Reg::R1072, "1072", true, false, "後セミ:", "後端セミ(", "rear half-strip"},
+    {Reg::R1092, "1092", true, false, "後スト:", "後端(", "rear strip"},
+    {Reg::R0F63, "0F63", false, true, "本数:", "本数(", "piece count"},
+    {Reg::R0F93, "0F93", false, true, "カウンタ:", "カウンタ(", "counter"},
+    {Reg::R0F11, "0F11", false, true, "カッター速度:", "カッタ速度(", "cutter speed"},
+    {Reg::R0BE2, "0BE2", false, false, "Y BACK:", "Y BACK(", "Y back"},
+    {Reg::R0F01, "0F01", false, true, "ローラスピード:", "ローラ速度(", "roller speed"},
+    {Reg::R0ED2, "0ED2", false, false, "線径:", "線径(", "wire diameter"},
 }};
 
 // The value of a command, from its sixth character on ("W1002" + value).

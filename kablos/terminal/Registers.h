@@ -30,6 +30,7 @@ struct RegisterInfo {
     bool decimalText;            ///< the value goes out as the text unchanged (decimal)
     std::string_view readLabel;  ///< status text label of a confirmed read-back
     std::string_view logLabel;   ///< debug-log label: "先端(" ...
+    std::string_view what;       ///< what the machine holds in it, as the dry run names it
 };
 
 const RegisterInfo& Info(Reg reg);

@@ -88,6 +88,19 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--batch") {
             if (std::optional<std::string> file = value(i))
                 options.batch = std::filesystem::path(*file);
+        } else if (argument == "--dry-run") {
+            if (std::optional<std::string> file = value(i))
+                options.dryRun = std::filesystem::path(*file);
+        } else if (argument == "--protocol") {
+            if (std::optional<std::string> kind = value(i)) {
+                if (*kind == "A" || *kind == "a") {
+                    options.protocol = ProtocolKind::Ascii;
+                } else if (*kind == "B" || *kind == "b") {
+                    options.protocol = ProtocolKind::Binary;
+                } else {
+                    options.error = "the protocol after --protocol is A or B: " + *kind;
+                }
+            }
         } else if (argument == "--set") {
             options.batchSet = whole(i, 1);
         } else if (argument == "--timeout") {
@@ -108,8 +121,14 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
             rest.push_back(argument);
         }
     }
-    if (options.error.empty() && !options.batch && (options.batchSet || options.batchTimeout))
+    if (options.error.empty() && options.batch && options.dryRun)
+        options.error = "--batch and --dry-run do not go together";
+    if (options.error.empty() && !options.batch && options.batchTimeout)
         options.error = "--set and --timeout go with --batch";
+    if (options.error.empty() && !options.batch && !options.dryRun && options.batchSet)
+        options.error = "--set and --timeout go with --batch";
+    if (options.error.empty() && !options.dryRun && options.protocol)
+        options.error = "--protocol goes with --dry-run";
     bool printing = !options.printTable.empty();
     if (options.error.empty() &&
         (printing != !options.templatePath.empty() || printing != !options.output.empty()))
@@ -125,6 +144,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 std::string_view UsageText() {
     return "Usage: kablos [/B] [-D|-d1|-d2|-d3] [--check] [--help] [--version]\n"
            "       kablos [/B] [-D|-d1|-d2|-d3] --batch CASTING.txt [--set N] [--timeout S]\n"
+           "       kablos [/B] [-D|-d1|-d2|-d3] --dry-run CASTING.txt [--set N] [--protocol A|B]\n"
            "       kablos --print-table CASTING.txt --template TEMPLATE --output FILE\n"
            "\n"
            "NIVORA wire processing program: loads a casting data file and drives a wire\n"
@@ -145,6 +165,17 @@ std::string_view UsageText() {
            "              saved); exit status 0 only when every wire is done\n"
            "  --set N     only the N-th row of the data-set grid (default: every row in order)\n"
            "  --timeout S give up on a wire S seconds after its job returns (default 20)\n"
+           "  --dry-run CASTING.txt\n"
+           "              what --batch would send, without a machine: the same job over a\n"
+           "              recording port that answers as the machine does; per wire its set and\n"
+           "              number, length, strip and half-strip lengths of both ends with their\n"
+           "              source (R strip row, M first step, default 6.0/8.5, none), pieces,\n"
+           "              the commands or frames with their values in millimetres and the\n"
+           "              remaining wire; then a summary. Nothing is saved; exit status 0 when\n"
+           "              the whole run would go through (--set N as for --batch)\n"
+           "  --protocol A|B\n"
+           "              the dry run's protocol, ASCII (C371) or binary (C371A), instead of\n"
+           "              the one the program would start with\n"
            "  --print-table CASTING.txt --template TEMPLATE --output FILE\n"
            "              fill the template (.xlsx, or .xls through LibreOffice) with the wire-\n"
            "              processing table of the casting data, as the print does, and save it\n"

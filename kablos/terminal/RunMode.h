@@ -48,6 +48,8 @@ struct ProgramOptions {
     std::optional<std::filesystem::path> batch;        ///< --batch: the casting data to process
     std::optional<int> batchSet;                       ///< --set: the data-set grid row, from 1
     std::optional<std::chrono::seconds> batchTimeout;  ///< --timeout
+    std::optional<std::filesystem::path> dryRun;       ///< --dry-run: the casting data to try
+    std::optional<ProtocolKind> protocol;              ///< --protocol A|B of the dry run
     std::string printTable;    ///< --print-table: the casting data to print the table of
     std::string templatePath;  ///< --template: the table's template workbook
     std::string output;        ///< --output: the .xlsx or .pdf to write

@@ -180,7 +180,7 @@ std::optional<LineSettings> ParseLineSettings(const std::string& settings) {
     return line;
 }
 
-SerialPort::SerialPort(QObject* parent) : QObject(parent) {
+SerialPort::SerialPort(QObject* parent) : MachinePort(parent) {
     qRegisterMetaType<kablos::CommEvent>();
     connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::received);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPort::handleError);

@@ -70,55 +70,43 @@ struct LineSettings {
 };
 std::optional<LineSettings> ParseLineSettings(const std::string& settings);
 
-class SerialPort : public QObject {
+/// The port as the machine link uses it: the serial port of the running program, or the
+/// recording port of a dry run (DryRun.h), which answers as the machine would.
+class MachinePort : public QObject {
     Q_OBJECT
 public:
-    explicit SerialPort(QObject* parent = nullptr);
-    ~SerialPort() override;
+    using QObject::QObject;
 
-    int commPort() const { return m_commPort; }
     /// Refused while the port is open.
-    [[nodiscard]] bool setCommPort(int number);
-    /// The device the port number stands for.
-    std::string device() const;
-
+    [[nodiscard]] virtual bool setCommPort(int number) = 0;
     /// The settings string as the port reports it: the parity letter in lower case
     /// ("4800,n,8,1"), whatever case it was given in.
-    const std::string& settings() const { return m_settings; }
+    virtual const std::string& settings() const = 0;
     /// Takes a settings string; refused when malformed or when the open port rejects it.
-    [[nodiscard]] bool setSettings(const std::string& settings);
+    [[nodiscard]] virtual bool setSettings(const std::string& settings) = 0;
 
-    int handshaking() const { return m_handshaking; }
-    /// 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 Xon/RTS (taken as RTS/CTS: a port has one flow control).
-    [[nodiscard]] bool setHandshaking(int mode);
-
-    bool isOpen() const { return m_port.isOpen(); }
-    [[nodiscard]] bool open();
-    [[nodiscard]] bool close();
+    virtual bool isOpen() const = 0;
+    [[nodiscard]] virtual bool open() = 0;
+    [[nodiscard]] virtual bool close() = 0;
 
     /// Hands `bytes` to the port's output buffer; false when the port refused them.
-    [[nodiscard]] bool write(const QByteArray& bytes);
+    [[nodiscard]] virtual bool write(const QByteArray& bytes) = 0;
     /// Bytes waiting in the output buffer.
-    qint64 outBufferCount() const;
+    virtual qint64 outBufferCount() const = 0;
     /// Everything waiting in the input buffer.
-    QByteArray readAll();
+    virtual QByteArray readAll() = 0;
     /// Everything waiting, including what the system holds that the receive event has not
     /// reported yet (the receive signal may fire meanwhile).
-    QByteArray readWaiting();
-    qint64 inBufferCount() const;
+    virtual QByteArray readWaiting() = 0;
+    virtual qint64 inBufferCount() const = 0;
     /// Discards what waits in the input buffer.
-    void discardInput();
+    virtual void discardInput() = 0;
 
-    bool dtr();
-    void setDtr(bool on);
+    virtual bool dtr() = 0;
+    virtual void setDtr(bool on) = 0;
 
     /// The last failure in the system's words.
-    const std::string& errorText() const { return m_errorText; }
-
-    /// How often the open port reads its line for the serial events (LineEvents).
-    static constexpr int kLinePollMs = 50;
-    /// True while the open port reads its line: it has modem lines or counters to read.
-    bool watchesLine() const { return m_linePoll.isActive(); }
+    virtual const std::string& errorText() const = 0;
 
 signals:
     /// At least one byte has arrived.
@@ -127,6 +115,46 @@ signals:
     void commEvent(kablos::CommEvent event);
     /// The port closed by itself (the device went away).
     void closedByFailure();
+};
+
+class SerialPort : public MachinePort {
+    Q_OBJECT
+public:
+    explicit SerialPort(QObject* parent = nullptr);
+    ~SerialPort() override;
+
+    int commPort() const { return m_commPort; }
+    [[nodiscard]] bool setCommPort(int number) override;
+    /// The device the port number stands for.
+    std::string device() const;
+
+    const std::string& settings() const override { return m_settings; }
+    [[nodiscard]] bool setSettings(const std::string& settings) override;
+
+    int handshaking() const { return m_handshaking; }
+    /// 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 Xon/RTS (taken as RTS/CTS: a port has one flow control).
+    [[nodiscard]] bool setHandshaking(int mode);
+
+    bool isOpen() const override { return m_port.isOpen(); }
+    [[nodiscard]] bool open() override;
+    [[nodiscard]] bool close() override;
+
+    [[nodiscard]] bool write(const QByteArray& bytes) override;
+    qint64 outBufferCount() const override;
+    QByteArray readAll() override;
+    QByteArray readWaiting() override;
+    qint64 inBufferCount() const override;
+    void discardInput() override;
+
+    bool dtr() override;
+    void setDtr(bool on) override;
+
+    const std::string& errorText() const override { return m_errorText; }
+
+    /// How often the open port reads its line for the serial events (LineEvents).
+    static constexpr int kLinePollMs = 50;
+    /// True while the open port reads its line: it has modem lines or counters to read.
+    bool watchesLine() const { return m_linePoll.isActive(); }
 
 private:
     void fail(const std::string& text);

@@ -19,6 +19,7 @@
 #include "Texts.h"
 #include "WireLists.h"
 #include "frmAbout.h"
+#include "frmDryRun.h"
 #include "frmEnvCutter.h"
 #include "frmPropSeting.h"
 #include "frmStripSeting.h"
@@ -97,8 +98,11 @@ void frmTerminal::buildMenus() {
         addMenuItem(mnuFile, "mnuFileOpen", QStringLiteral("ファイルを開く(&O)..."));
     QAction* mnuFilePrint =
         addMenuItem(mnuFile, "mnuFilePrint", QStringLiteral("電線処理表印刷(&S)..."));
+    QAction* mnuFileDryRun =
+        addMenuItem(mnuFile, "mnuFileDryRun", QStringLiteral("送信内容の確認(&D)..."));
     QAction* mnuFileExit = addMenuItem(mnuFile, "mnuFileExit", QStringLiteral("終了(&X)"));
     connect(mnuFilePrint, &QAction::triggered, this, &frmTerminal::mnuFilePrint_Click);
+    connect(mnuFileDryRun, &QAction::triggered, this, &frmTerminal::mnuFileDryRun_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmTerminal::mnuFileExit_Click);
 
     QMenu* mnuPort = menuBar()->addMenu(QStringLiteral("通信ポート(&C)"));
@@ -753,6 +757,18 @@ void frmTerminal::mnuFilePrint_Click() {
         messenger.Warn(texts::IniWriteError(m_session.settings().userFolder()));
         EndProgram(1);
     }
+}
+
+void frmTerminal::mnuFileDryRun_Click() {
+    if (!castingLoaded()) {
+        m_session.messenger().MsgBox(texts::kLoadCastingFirst, MsgButtons::Ok, MsgIcon::Warning,
+                                     windowTitle().toStdString());
+        return;
+    }
+    std::string text;
+    const DryRunSummary summary = CheckCasting(m_session, m_casting, text);
+    frmDryRun dialog(text, summary.goesThrough(), this);
+    dialog.exec();
 }
 
 void frmTerminal::mnuFileExit_Click() {

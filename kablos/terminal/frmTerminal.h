@@ -120,6 +120,8 @@ public slots:
     void mnuOptionSetCutter_Click();
     void mnuOptionSetZanWLen_Click();
     void mnuFilePrint_Click();
+    /// The dry run of the loaded casting data in a dialog (frmDryRun.h).
+    void mnuFileDryRun_Click();
     void mnuFileExit_Click();
     void mnuHelpVersion_Click();
 

@@ -9,6 +9,7 @@
 
 #include "BatchRun.h"
 #include "ConsoleMessenger.h"
+#include "DryRun.h"
 #include "QtMessenger.h"
 #include "Session.h"
 #include "UserDataPath.h"
@@ -111,6 +112,11 @@ int main(int argc, char** argv) {
         NameApplication();
         return printing::RunPrintTableCommand(options.printTable, options.templatePath,
                                               options.output);
+    }
+    if (options.dryRun) {
+        QCoreApplication app(argc, argv);
+        NameApplication();
+        return RunDryRunCommand(options, std::cout, std::cerr);
     }
     if (options.check || options.batch) {
         QCoreApplication app(argc, argv);

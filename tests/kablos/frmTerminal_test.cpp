@@ -21,6 +21,7 @@
 
 #include "UserDataPath.h"
 #include "frmAbout.h"
+#include "frmDryRun.h"
 #include "frmPropSeting.h"
 #include "kablos/support/LinkSupport.h"
 #include "kablos/support/TestSupport.h"
@@ -79,7 +80,9 @@ TEST_F(WindowTest, MenusHoldTheirItemsBetweenSeparators) {
     auto session = start();
     frmTerminal window(*session);
     const std::pair<const char*, QStringList> menus[] = {
-        {"mnuFile", {"ファイルを開く(&O)...", "-", "電線処理表印刷(&S)...", "-", "終了(&X)"}},
+        {"mnuFile",
+         {"ファイルを開く(&O)...", "-", "電線処理表印刷(&S)...", "-", "送信内容の確認(&D)...", "-",
+          "終了(&X)"}},
         {"mnuPort", {"ポートを開く(&O)...", "-", "回線切断(&H)"}},
         {"mnuOption",
          {"通信プロパティ(&C)...", "-", "ストリップの設定(&S)...", "-", "カッターの設定(&T)...",
@@ -541,6 +544,52 @@ TEST_F(WindowTest, ADoubleClickedWireIsProcessedAndTheWindowIsUsableAgain) {
     EXPECT_EQ(window.ProcEndFlg()[0], 1);
     EXPECT_EQ(wires->currentIndex().row(), 1);
     EXPECT_EQ(find<QLabel>(window, "CutWLen")->text().toStdString(), "加工長: 0.35m");
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(WindowTest, TheSendCheckShowsTheDryRunOfTheLoadedDataAndChangesNothing) {
+    auto session = start();
+    frmTerminal window(*session);
+    window.mnuFileDryRun_Click();
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "キャスティングデータを読み込んでください｡ ");
+    messenger.shown.clear();
+
+    window.show();
+    window.OpenCastingFile(SampleCasting());
+    // 1000 mm left on the reel in the window: the check stops at the third wire of set 1.
+    session->ini().ZanWLen = 1000;
+    const std::string saved = ReadBytes(home.userFolder() / "KABLOS.ini");
+    testsupport::TempDir dir;
+    QString shown;
+    QString verdict;
+    bool pdf = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<frmDryRun*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->text();
+        verdict = dialog->findChild<QLabel*>("lblVerdict")->text();
+        // The picture of the dialog, for a look: build/<tree>/tests/frmDryRun.png.
+        dialog->grab().save(QStringLiteral("frmDryRun.png"));
+        pdf = dialog->SavePdf(dir.path() / "check.pdf");
+        dialog->findChild<QPushButton*>("cmdClose")->click();
+    });
+    window.mnuFileDryRun_Click();
+    const std::string text = shown.toStdString();
+    EXPECT_TRUE(
+        text.starts_with("summary: 2 of 12 wires would be done\n"
+                         "wires that would stop for want of wire:\n"
+                         "  set 1, wire 3, length 1200: 300 mm left\n"))
+        << text;
+    EXPECT_NE(text.find("set 1, wire 1 (101), length 350\n"), std::string::npos);
+    EXPECT_EQ(verdict, QStringLiteral("加工できない電線があります。"));
+    ASSERT_TRUE(pdf);
+    EXPECT_TRUE(ReadBytes(dir.path() / "check.pdf").starts_with("%PDF"));
+    EXPECT_EQ(testsupport::ListFolder(dir.path()), "check.pdf");
+    // The window's reel, its port and its settings file are as they were.
+    EXPECT_EQ(session->ini().ZanWLen, 1000);
+    EXPECT_FALSE(window.link().IsOpen());
+    EXPECT_EQ(ReadBytes(home.userFolder() / "KABLOS.ini"), saved);
     EXPECT_TRUE(messenger.shown.empty());
 }
 

@@ -27,15 +27,17 @@ FONT = "IPAGothic"
 THIN = Side(style="thin")
 BOX = Border(left=THIN, right=THIN, top=THIN, bottom=THIN)
 
-# Column cells of a block: name stem, template heading, column letter, width.
+# Column cells of a block: name stem, template heading, column letter, width. Columns A, D and G
+# also hold the labels of the page header (HEADER), so they are as wide as the longest label in
+# them: "装置ユニット" and "電線サイズ" in A, "回路区分" in D, "盤Ｎｏ" and "線種類" in G.
 COLUMNS = [
-    ("NO", "No", "A", 5),
+    ("NO", "No", "A", 10),
     ("TLEN", "長さ", "B", 8),
     ("FROMADR", "From\n配置アドレス", "C", 15),
-    ("FROMTAN", "端子", "D", 6),
+    ("FROMTAN", "端子", "D", 8.5),
     ("SENBAN", "線番", "E", 10),
     ("TOADR", "To\n配置アドレス", "F", 15),
-    ("TOTAN", "端子", "G", 6),
+    ("TOTAN", "端子", "G", 7),
     ("FROMAMP", "From\n端末種別", "H", 11),
     ("TOAMP", "To\n端末種別", "I", 11),
     ("CAP", "端末色", "J", 7),
