@@ -9,12 +9,14 @@
 #include "common/text.h"
 #include "dbaccess/DbAccess.h"
 #include "directions/Direction.h"
+#include "directions/Plates.h"
 #include "drawings/SelectTargetDlg.h"
 #include "drawings/Sokucyou.h"
 #include "frame/ConsoleError.h"
 #include "frame/Frame.h"
 #include "frame/MessageIds.h"
 #include "frame/Resources.h"
+#include "services/attributes.h"
 #include "services/drawingcheck.h"
 #include "services/project.h"
 #include "services/symbols.h"
@@ -210,18 +212,50 @@ struct Placement {
     AcGeVector3d normal = AcGeVector3d::kZAxis;
 };
 
-Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference) {
+/// The plate of the last 3D placement, kept while consecutive records share the symbol's
+/// normal and rotation (within 0.0001) and its plate name.
+struct PlateCache {
+    bool valid = false;
+    AcGeVector3d normal;
+    double rotation = 0;
+    std::string name;
+    const CPlate3D* plate = nullptr;
+};
+
+std::string AttrValue(const AcDbBlockReference* reference, std::string_view tag) {
+    char* value = nullptr;
+    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
+    std::string text = found && value != nullptr ? value : "";
+    zelko::AttrFreeValue(value);
+    return text;
+}
+
+Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference,
+                        const CPlateList& plates, PlateCache& cache) {
     Placement placement;
     if (!g_b3DMode) {
         placement.point = TerminalPosition2D(term);
         return placement;
     }
+    const bool backSide = term.m_nMirrored > 0 || term.m_bBackSide;
+    std::string panel = term.m_strPanelNo;
+    if (panel.empty())
+        panel = AttrValue(reference, "BAN_NO");
+    const std::string name =
+        CPlateList::PlateName(panel, AttrValue(reference, "WP_PLATENAME"), backSide);
+    const AcGeVector3d normal = reference->normal();
+    if (!cache.valid || (cache.normal - normal).length() > 1e-4 ||
+        std::fabs(cache.rotation - reference->rotation()) > 1e-4 ||
+        !common::EqualsNoCase(cache.name, name)) {
+        cache = {true, normal, reference->rotation(), name, plates.Find(name)};
+    }
+    const bool reversed = cache.plate != nullptr ? cache.plate->m_bBack : backSide;
     AcGePoint3d offset = term.m_pinOffset;
-    if (term.m_nMirrored > 0 || term.m_bBackSide)
+    if (reversed)
         offset.rotateBy(std::numbers::pi, AcGeVector3d::kYAxis);
     placement.point = offset.transformBy(reference->blockTransform());
-    placement.rotation = reference->rotation();
-    placement.normal = reference->normal();
+    placement.rotation = cache.plate != nullptr ? cache.plate->m_dAngle : reference->rotation();
+    placement.normal = normal;
     return placement;
 }
 
@@ -339,10 +373,16 @@ bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, boo
     return loaded;
 }
 
-void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols) {
+void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols,
+                             const CPlateList* plates, bool emptyClears) {
     AcDbDatabase* database = CurrentDatabase();
     if (database == nullptr)
         return;
+    CPlateList ownPlates;
+    if (g_b3DMode && plates == nullptr)
+        ownPlates.Build(database);
+    const CPlateList& plateList = plates != nullptr ? *plates : ownPlates;
+    PlateCache cache;
     acedSetStatusBarProgressMeter(LoadResourceString(IDS_PROGRESS_UPDATING).c_str(), 0, 100);
 
     // Old marks of the records, through their data.
@@ -413,10 +453,11 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool ma
                 EnsureDirectionAttribute(reference.get(), tag, value == "*" ? "" : value,
                                          layer->second);
             }
-            placement = PlaceTerminal(term, reference.get());
+            placement = PlaceTerminal(term, reference.get(), plateList, cache);
         }
-        WriteDirection(term, kWireDirPrefix, wire.empty() ? "*" : wire);
-        WriteDirection(term, kTubeDirPrefix, tube.empty() ? "*" : tube);
+        const std::string keep = emptyClears && !term.m_bNoDirection ? "" : "*";
+        WriteDirection(term, kWireDirPrefix, wire.empty() ? keep : wire);
+        WriteDirection(term, kTubeDirPrefix, tube.empty() ? keep : tube);
         if (term.m_bNoDirection)
             continue;
         const std::string wireCode = StoredCode(wire);
