@@ -35,7 +35,7 @@ protected:
         std::string tag, handle;
         while (lines >> tag >> handle)
             m_handles[tag] = handle;
-        ASSERT_EQ(m_handles.size(), 8u);
+        ASSERT_EQ(m_handles.size(), 10u);
     }
     fs::path drawing() const { return m_dir.path() / "PRJ/DWG/LAYOUT/LAYOUT_P01.dwg"; }
     fs::path saved() const { return m_dir.path() / "saved.dxf"; }
@@ -235,6 +235,50 @@ TEST_F(GeneralDialogTest, ThreeDimensionalMarksFollowThePlates) {
               "WIREDIRECTION T1 1 90 @1400,500,0\nWIREDIRECTION T1 2 180 @1405,500,0\n"
               "ATTR T1 TUBEDIRECTION1=\nATTR T1 TUBEDIRECTION2=\n"
               "ATTR T1 WIREDIRECTION1=T\nATTR T1 WIREDIRECTION2=L\n");
+}
+
+// What the command refuses: a terminal of a terminal block (message 106, once, the components
+// of the selection still taken), a component the project data does not know (message 142 in a
+// box with the command's caption), a drawing outside the layout folder (message 192) and a
+// project without terminal lists (message 101).
+TEST_F(GeneralDialogTest, RefusedSelectionsAndDrawings) {
+    ProgramRun run = Run(1009, {"XT1", "V1", "XT1"}, "> CANCEL\n");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    const std::size_t said = run.out.find("The selecting objects is not correct.");
+    EXPECT_NE(said, std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("The selecting objects is not correct.", said + 1), std::string::npos);
+    EXPECT_NE(run.out.find("[219] static \"V1\""), std::string::npos) << run.out;
+
+    run = Run(1009, {"XT1"}, "");
+    EXPECT_NE(run.out.find("The selecting objects is not correct."), std::string::npos);
+    EXPECT_EQ(run.out.find("*** dialog 210"), std::string::npos) << run.out;
+
+    run = Run(1009, {"X9"}, "");
+    EXPECT_NE(run.out.find("*** message box \"Specify Direction of Wire\" OK WARNING ***\n"
+                           "Cannot get valid database information from the terminal."),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("*** dialog 210"), std::string::npos);
+
+    const fs::path elsewhere = m_dir.path() / "LAYOUT_ELSEWHERE.dwg";
+    fs::copy_file(drawing(), elsewhere);
+    WriteBytes(m_dir.path() / "run.scr", "open \"" + elsewhere.string() + "\"\nordinal 1014\n");
+    run = RunProgram(
+        {CADHOST_PATH, "--plugin", ROUTIX23_PATH, "--project", (m_dir.path() / "PRJ").string(),
+         "--script", (m_dir.path() / "run.scr").string()},
+        m_dir.path(), "C", {"ZELKO_HOME=" + (m_dir.path() / "zelko").string()});
+    EXPECT_NE(run.out.find("*** message box \"Specify Direction of Wire\" OK WARNING ***\n"
+                           "The current drawing is not Explored drawing nor Panel drawing."),
+              std::string::npos)
+        << run.out;
+
+    testsupport::ShellOutput("sqlite3 '" + (m_dir.path() / "PRJ/ZELKOPRJ.sqlite").string() +
+                             "' 'DROP TABLE terminal' 2>&1");
+    run = Run(1009, {"V1"}, "");
+    EXPECT_NE(run.out.find("*** message box \"Specify Direction of Wire\" OK WARNING ***\n"
+                           "Execute WP-FromTo previously."),
+              std::string::npos)
+        << run.out;
 }
 
 // The dialog memory: a moved and sized dialog is kept under its name in the dialog data; the

@@ -19,6 +19,12 @@
              default text T and L.
           T1 at (1400, 500) on PL2: terminals 1, 2, default text T and L.
           R1 at (200, 600) on PL1, rotated by 90 degrees: terminal 1, default text T.
+    general_project.py plates FILE
+        a drawing of plate outlines for the plate list: PL1 (0, 0)-(600, 800) in the XY plane
+        with S0 (panel P9, outside it, first in drawing order) and S1 (panel P1) naming it;
+        its back face drawn as an outline of its own, PL1-B (700, 0)-(1300, 800), with S2
+        (panel P1); PL3 standing upright, normal (0, -1, 0), 400 by 300 (world X by Z), with
+        S3 (panel P2) at (100, 0, 100); PL4 without a symbol.
     general_project.py read FILE [positions]
         as direction_project.py read, with the direction attributes of every symbol.
 
@@ -51,6 +57,8 @@ SYMBOLS = [
      [("1", "", None, "T"), ("2", "", None, "L")]),
     ("T1", (1400, 500), 0, "PL2", [], [("1", "", None, "T"), ("2", "", None, "L")]),
     ("R1", (200, 600), 90, "PL1", [], [("1", "", None, "T")]),
+    ("X9", (150, 50), 0, None, [], []),
+    ("XT1", (200, 50), 0, None, [("PIN1", "1")], None),
 ]
 
 
@@ -73,22 +81,24 @@ def make(folder, schema):
     doc.appids.new(SYMBOL_APP)
     doc.appids.new(PLATE_APP)
     msp = doc.modelspace()
-    block = doc.blocks.new("BANSYM")
-    block.add_lwpolyline([(0, 0), (30, 0), (30, 10), (0, 10)], close=True)
-    doc.block_records.get("BANSYM").set_xdata(SYMBOL_APP, [(1000, "BAN")])
+    for name, kind in (("BANSYM", "BAN"), ("TERMSYM", "TERM")):
+        block = doc.blocks.new(name)
+        block.add_lwpolyline([(0, 0), (30, 0), (30, 10), (0, 10)], close=True)
+        doc.block_records.get(name).set_xdata(SYMBOL_APP, [(1000, kind)])
     for name, points in (("PL1", [(0, 200), (600, 200), (600, 1000), (0, 1000)]),
                          ("PL2", [(1800, 200), (1800, 800), (1000, 800), (1000, 200)])):
         outline = msp.add_lwpolyline(points, close=True, dxfattribs={"layer": "PLATE"})
         outline.set_xdata(PLATE_APP, [(1000, name)])
     for tag, (x, y), rotation, plate, extra, terminals in SYMBOLS:
-        ref = msp.add_blockref("BANSYM", (x, y), dxfattribs={"rotation": rotation})
+        ref = msp.add_blockref("TERMSYM" if terminals is None else "BANSYM", (x, y),
+                               dxfattribs={"rotation": rotation})
         print(tag, ref.dxf.handle)
         attributes = [("NAME", tag), ("INST_NO", "U1"), ("BAN_NO", "P1")]
         if plate:
             attributes.append(("WP_PLATENAME", plate))
         for tag_, text in attributes + extra:
             ref.add_attrib(tag_, text, (x, y - 2)).dxf.height = 1
-        for p, (number, connector, code, text) in enumerate(terminals):
+        for p, (number, connector, code, text) in enumerate(terminals or []):
             db.execute(
                 "INSERT INTO terminal (list, revision, owner_id, panel_no, drawing, tag, "
                 "terminal_no, connector, unit, pin, pin_x, pin_y, wire_dir, tube_dir, "
@@ -104,6 +114,27 @@ def make(folder, schema):
         mark = ezdxf.new("R2010")
         mark.modelspace().add_line((0, 0), (0, 5))
         mark.saveas(os.path.join(support, name + ".dxf"))
+
+
+def plates(path):
+    doc = ezdxf.new("R2010")
+    doc.appids.new(PLATE_APP)
+    msp = doc.modelspace()
+    outlines = [("PL1", [(0, 0), (600, 0), (600, 800), (0, 800)], (0, 0, 1)),
+                ("PL1-B", [(700, 0), (1300, 0), (1300, 800), (700, 800)], (0, 0, 1)),
+                ("PL3", [(0, 0), (400, 0), (400, 300), (0, 300)], (0, -1, 0)),
+                ("PL4", [(2000, 0), (2100, 0), (2100, 100), (2000, 100)], (0, 0, 1))]
+    for name, points, normal in outlines:
+        outline = msp.add_lwpolyline(points, close=True, dxfattribs={"extrusion": normal})
+        outline.set_xdata(PLATE_APP, [(1000, name)])
+    block = doc.blocks.new("SYM")
+    block.add_line((0, 0), (10, 0))
+    for position, plate, panel in (((5000, 5000, 0), "PL1", "P9"), ((100, 100, 0), "PL1", "P1"),
+                                   ((800, 100, 0), "PL1-B", "P1"), ((100, 0, 100), "PL3", "P2")):
+        ref = msp.add_blockref("SYM", position)
+        for tag, text in (("WP_PLATENAME", plate), ("BAN_NO", panel)):
+            ref.add_attrib(tag, text, position).dxf.height = 1
+    doc.saveas(path)
 
 
 def read(path, positions=False):
@@ -138,5 +169,7 @@ def read(path, positions=False):
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "plates":
+        plates(sys.argv[2])
     else:
         read(sys.argv[2], len(sys.argv) > 3 and sys.argv[3] == "positions")
