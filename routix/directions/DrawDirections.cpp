@@ -386,26 +386,33 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool ma
     acedSetStatusBarProgressMeter(LoadResourceString(IDS_PROGRESS_UPDATING).c_str(), 0, 100);
 
     // Old marks of the records, through their data.
+    // With the attributes cleared first every mark of the symbols goes, so that no mark is left
+    // for an index whose attributes are gone.
     MarkKeys keys;
-    for (const CTerm& term : terms)
+    std::set<std::uint64_t> cleared;
+    for (const CTerm& term : terms) {
         keys.emplace(term.m_symbol.handle().value(), term.m_nPin);
+        if (clearFirst)
+            cleared.insert(term.m_symbol.handle().value());
+    }
     std::vector<AcDbObjectId> old;
-    ForEachModelSpaceEntity(database, Source::NyuusenhoukouShijiDlg, UnreadableEntity::Skip,
-                            [&](AcDbObjectId id, CEntity& entity) {
-                                const AcDbEntity* e = entity.entity();
-                                const std::string_view type = id.dxfType();
-                                if ((type != "LINE" && type != "INSERT" && type != "MTEXT") ||
-                                    !common::EqualsNoCase(e->layerName(), kMarkLayer))
-                                    return true;
-                                for (const char* application : {kWireMarkApp, kTubeMarkApp}) {
-                                    const auto key = MarkKeyOf(e, application);
-                                    if (key && keys.count(*key) != 0) {
-                                        old.push_back(id);
-                                        break;
-                                    }
-                                }
-                                return true;
-                            });
+    ForEachModelSpaceEntity(
+        database, Source::NyuusenhoukouShijiDlg, UnreadableEntity::Skip,
+        [&](AcDbObjectId id, CEntity& entity) {
+            const AcDbEntity* e = entity.entity();
+            const std::string_view type = id.dxfType();
+            if ((type != "LINE" && type != "INSERT" && type != "MTEXT") ||
+                !common::EqualsNoCase(e->layerName(), kMarkLayer))
+                return true;
+            for (const char* application : {kWireMarkApp, kTubeMarkApp}) {
+                const auto key = MarkKeyOf(e, application);
+                if (key && (keys.count(*key) != 0 || cleared.count(key->first) != 0)) {
+                    old.push_back(id);
+                    break;
+                }
+            }
+            return true;
+        });
     EraseObjects(old);
 
     if (clearFirst) {

@@ -49,10 +49,10 @@ bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, boo
 
 /// Writes the wire and tube directions of the records onto their symbols and redraws their
 /// marks: old marks (through their data) erased first, the attributes cleared first when
-/// `clearFirst`; "*" counts as empty when `manySymbols`. In 3D mode the marks are placed on
-/// the plates of `plates` (Plates.h; null: the drawing's plate list is built here). An empty
-/// direction keeps an existing attribute's text unless `emptyClears` (a direction dialog's
-/// "空", which the user chose).
+/// `clearFirst` (then every mark of those symbols is erased, whatever its index); "*" counts as
+/// empty when `manySymbols`. In 3D mode the marks are placed on the plates of `plates` (Plates.h;
+/// null: the drawing's plate list is built here). An empty direction keeps an existing attribute's
+/// text unless `emptyClears` (a direction dialog's "空", which the user chose).
 void WriteDirectionsAndMarks(std::vector<CTerm>& terms, bool clearFirst, bool manySymbols,
                              const CPlateList* plates = nullptr, bool emptyClears = false);
 

@@ -26,6 +26,9 @@
 // - The records come from both of the project's terminal lists, so a 2D multi-pin terminal
 //   block, which the selection takes as a component, finds its terminals; panel numbers take
 //   part in the match when the symbol and the record both have one (as drawing all does).
+// - When a single symbol's direction attributes are cleared first, every mark of that symbol
+//   is erased with them, not only those of the shown terminals' indices: a mark an earlier run
+//   drew for an index that no terminal uses any more would otherwise stay without attribute.
 // - Duplicates (the same symbol, component tag, connector tag and terminal number) follow
 //   their representative's values; only the representatives are written and marked, so a
 //   terminal never gets two sets of marks.

@@ -81,7 +81,8 @@ protected:
 
 // One symbol: no "*Varies*" entry, the stored direction shown (L) and the defaults where none
 // is stored (the wire default in both columns); OK clears the symbol's direction attributes
-// first, so index 3, which no terminal uses, is gone; the marks follow the values.
+// first, so index 3, which no terminal uses, is gone, and so is the mark an earlier run drew
+// for it; the marks follow the values.
 TEST_F(GeneralDialogTest, SingleSymbolDropsUnusedIndices) {
     const ProgramRun run = Run(1009, {"A1"}, "> OK\n");
     EXPECT_EQ(run.status, 0) << run.out << run.err;
@@ -173,7 +174,7 @@ TEST_F(GeneralDialogTest, ArrowsNeverChangeLockedColumns) {
 }
 
 // Reset shows the defaults (T and B for A1, not its stored L); Cancel afterwards leaves the
-// drawing as it was: the stored attributes, index 3 too, and no marks.
+// drawing as it was: the stored attributes, index 3 too, and the earlier run's mark.
 TEST_F(GeneralDialogTest, ResetThenCancelChangesNothing) {
     const ProgramRun run = Run(1009, {"A1"}, "> click 225\n> CANCEL\n");
     EXPECT_EQ(run.status, 0) << run.out << run.err;
@@ -182,7 +183,7 @@ TEST_F(GeneralDialogTest, ResetThenCancelChangesNothing) {
     EXPECT_NE(run.out.find("  1: | #  | # 1 | from Top | from Top\n"), std::string::npos)
         << run.out;
     EXPECT_EQ(Of("A1"),
-              "ATTR A1 TUBEDIRECTION3=T\nATTR A1 WIREDIRECTION1=L\n"
+              "WIREDIRECTION A1 3 270\nATTR A1 TUBEDIRECTION3=T\nATTR A1 WIREDIRECTION1=L\n"
               "ATTR A1 WIREDIRECTION3=R\n");
 }
 

@@ -7,7 +7,8 @@
         offsets are (5 (p - 1), 0, 0). Prints "<tag> <handle>" for every symbol, so scripts
         can select them:
           A1 at (0, 0): terminals 1 and 2, wire codes T and B; it holds
-             WIREDIRECTION1 "L" and the unused WIREDIRECTION3 "R", TUBEDIRECTION3 "T".
+             WIREDIRECTION1 "L" and the unused WIREDIRECTION3 "R", TUBEDIRECTION3 "T", and a
+             wire mark of an earlier run names its index 3.
           V1 at (0, 50) and V2 at (50, 50): one terminal 1 on connector CN1 each,
              stored WIREDIRECTION1 "T" and "B".
           N1 at (100, 50): one terminal, default wire code and text N.
@@ -93,6 +94,16 @@ def make(folder, schema):
         ref = msp.add_blockref("TERMSYM" if terminals is None else "BANSYM", (x, y),
                                dxfattribs={"rotation": rotation})
         print(tag, ref.dxf.handle)
+        if tag == "A1":
+            # The mark an earlier run drew for index 3.
+            if "WIREDIRECTION" not in doc.blocks:
+                doc.blocks.new("WIREDIRECTION").add_line((0, 0), (0, 5))
+                for app in ("ORVAZelko_WpDir", "DWG_CHECK"):
+                    doc.appids.new(app)
+            mark = msp.add_blockref("WIREDIRECTION", (10, 0), dxfattribs={"layer": "WARNING",
+                                                                          "rotation": 270})
+            mark.set_xdata("ORVAZelko_WpDir", [(1005, ref.dxf.handle), (1070, 3)])
+            mark.set_xdata("DWG_CHECK", [(1000, "")])
         attributes = [("NAME", tag), ("INST_NO", "U1"), ("BAN_NO", "P1")]
         if plate:
             attributes.append(("WP_PLATENAME", plate))
