@@ -5,7 +5,7 @@
 // drawing as written, "SecondRun" on one that a run has drawn (its marks erased through their
 // data and drawn again). The project is made by tests/routix/directions/direction_project.py
 // in the temporary folder; a CAD script is running, so neither the target dialog nor the
-// 500-terminal question is asked.
+// 500-terminal question is asked. "FirstRun3D" is the same in 3D mode (entry point 1032).
 // Run from the build tree: build/release/bench/routix/routix_directions_bench.
 
 #include <benchmark/benchmark.h>
@@ -55,8 +55,8 @@ bool Open() {
            host.OpenDocument((Folder() / "PRJ/DWG/LAYOUT/LAYOUT_P01.dwg").string()) == Acad::eOk;
 }
 
-void Run(benchmark::State& state, bool again) {
-    routix::g_b3DMode = false;
+void Run(benchmark::State& state, bool again, bool is3D = false) {
+    routix::g_b3DMode = is3D;
     for (auto _ : state) {
         state.PauseTiming();
         if (!Open()) {
@@ -68,6 +68,7 @@ void Run(benchmark::State& state, bool again) {
         state.ResumeTiming();
         routix::DrawAllDirections();
     }
+    routix::g_b3DMode = false;
     state.counters["terminals"] = kTerminals;
     const std::string out = g_console.str();
     state.SetLabel(out.substr(out.rfind('\n') + 1));
@@ -81,8 +82,14 @@ void FirstRun(benchmark::State& state) {
 void SecondRun(benchmark::State& state) {
     Run(state, true);
 }
+// Entry point 1032's routine on the same drawing: the 3D pin offsets, the plate list and a
+// plate lookup per terminal.
+void FirstRun3D(benchmark::State& state) {
+    Run(state, false, true);
+}
 BENCHMARK(FirstRun)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SecondRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(FirstRun3D)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -386,6 +386,15 @@ std::vector<AcGePoint3d> ReadPinOffsets(const AcDbObject* reference) {
     return offsets;
 }
 
+void FillPinOffset(CTerm& term) {
+    CEntity entity;
+    if (!entity.open(term.m_symbol, AcDb::kForRead))
+        return;
+    const std::vector<AcGePoint3d> offsets = ReadPinOffsets(entity.entity());
+    if (term.m_nPin >= 1 && static_cast<std::size_t>(term.m_nPin) <= offsets.size())
+        term.m_pinOffset = offsets[static_cast<std::size_t>(term.m_nPin - 1)];
+}
+
 const char* MarkKey(MarkKind kind) {
     switch (kind) {
         case MarkKind::Wire:

@@ -115,6 +115,9 @@ int ClearDirectionAttributes(AcDbObjectId symbol, bool legacyOnly = false);
 /// The 3D pin offsets of a reference ("ZELKO_3D_PIN_OFS": pairs of 1070 pin and 3D point);
 /// entry n-1 is pin n, gaps hold the origin.
 std::vector<AcGePoint3d> ReadPinOffsets(const AcDbObject* reference);
+/// Fills the record's pin offset with its pin index's entry of its symbol's 3D pin offsets;
+/// left as it is when the symbol cannot be opened or has no entry for the index.
+void FillPinOffset(CTerm& term);
 
 /// The mark kinds and their blocks (loaded once per database from the support drawings).
 enum class MarkKind { Wire, Tube, WireN, TubeN };

@@ -9,12 +9,14 @@
 #include "common/text.h"
 #include "dbaccess/DbAccess.h"
 #include "directions/Direction.h"
+#include "directions/Plates.h"
 #include "drawings/SelectTargetDlg.h"
 #include "drawings/Sokucyou.h"
 #include "frame/ConsoleError.h"
 #include "frame/Frame.h"
 #include "frame/MessageIds.h"
 #include "frame/Resources.h"
+#include "services/attributes.h"
 #include "services/drawingcheck.h"
 #include "services/project.h"
 #include "services/symbols.h"
@@ -210,18 +212,50 @@ struct Placement {
     AcGeVector3d normal = AcGeVector3d::kZAxis;
 };
 
-Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference) {
+/// The plate of the last 3D placement, kept while consecutive records share the symbol's
+/// normal and rotation (within 0.0001) and its plate name.
+struct PlateCache {
+    bool valid = false;
+    AcGeVector3d normal;
+    double rotation = 0;
+    std::string name;
+    const CPlate3D* plate = nullptr;
+};
+
+std::string AttrValue(const AcDbBlockReference* reference, std::string_view tag) {
+    char* value = nullptr;
+    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
+    std::string text = found && value != nullptr ? value : "";
+    zelko::AttrFreeValue(value);
+    return text;
+}
+
+Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference,
+                        const CPlateList& plates, PlateCache& cache) {
     Placement placement;
     if (!g_b3DMode) {
         placement.point = TerminalPosition2D(term);
         return placement;
     }
+    const bool backSide = term.m_nMirrored > 0 || term.m_bBackSide;
+    std::string panel = term.m_strPanelNo;
+    if (panel.empty())
+        panel = AttrValue(reference, "BAN_NO");
+    const std::string name =
+        CPlateList::PlateName(panel, AttrValue(reference, "WP_PLATENAME"), backSide);
+    const AcGeVector3d normal = reference->normal();
+    if (!cache.valid || (cache.normal - normal).length() > 1e-4 ||
+        std::fabs(cache.rotation - reference->rotation()) > 1e-4 ||
+        !common::EqualsNoCase(cache.name, name)) {
+        cache = {true, normal, reference->rotation(), name, plates.Find(name)};
+    }
+    const bool reversed = cache.plate != nullptr ? cache.plate->m_bBack : backSide;
     AcGePoint3d offset = term.m_pinOffset;
-    if (term.m_nMirrored > 0 || term.m_bBackSide)
+    if (reversed)
         offset.rotateBy(std::numbers::pi, AcGeVector3d::kYAxis);
     placement.point = offset.transformBy(reference->blockTransform());
-    placement.rotation = reference->rotation();
-    placement.normal = reference->normal();
+    placement.rotation = cache.plate != nullptr ? cache.plate->m_dAngle : reference->rotation();
+    placement.normal = normal;
     return placement;
 }
 
@@ -351,15 +385,21 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& ho
     AcDbDatabase* database = CurrentDatabase();
     if (database == nullptr)
         return;
+    CPlateList ownPlates;
+    if (g_b3DMode && how.plates == nullptr)
+        ownPlates.Build(database);
+    const CPlateList& plateList = how.plates != nullptr ? *how.plates : ownPlates;
+    PlateCache cache;
     acedSetStatusBarProgressMeter(LoadResourceString(IDS_PROGRESS_UPDATING).c_str(), 0, 100);
 
-    // Old marks of the records, through their data: by symbol and pin, or (2D, when asked)
-    // every mark of a general component's symbol.
+    // Old marks of the records, through their data: by symbol and pin, or every mark of the
+    // symbol when its attributes are cleared first or (2D, when asked) it is a general
+    // component's.
     MarkKeys keys;
     std::set<std::uint64_t> wholeSymbols;
     for (const CTerm& term : terms) {
         keys.emplace(term.m_symbol.handle().value(), term.m_nPin);
-        if (how.allMarksOfComponentsInTwoD && !g_b3DMode && !term.m_bTerm)
+        if (how.clearFirst || (how.allMarksOfComponentsInTwoD && !g_b3DMode && !term.m_bTerm))
             wholeSymbols.insert(term.m_symbol.handle().value());
     }
     std::vector<AcDbObjectId> old;
@@ -441,11 +481,13 @@ void WriteDirectionsAndMarks(std::vector<CTerm>& terms, const DirectionWrite& ho
                                              layer->second, how.createLayers);
                 }
             }
-            placement = PlaceTerminal(term, reference.get());
+            placement = PlaceTerminal(term, reference.get(), plateList, cache);
         }
-        // Without writeEmpty an empty value leaves the text ("*" is never written).
+        // An empty value leaves the text ("*") unless the user chose to empty it; "*" itself
+        // is never written.
+        const bool empties = how.writeEmpty && !term.m_bNoDirection;
         const auto toWrite = [&](const std::string& value) {
-            return value.empty() && !how.writeEmpty ? std::string("*") : value;
+            return value.empty() && !empties ? std::string("*") : value;
         };
         for (const CTerm& target : written) {
             WriteDirection(target, kWireDirPrefix, toWrite(wire));
@@ -555,12 +597,6 @@ void DrawAllDirections() {
     for (std::size_t s = 0; s < symbols.size(); ++s) {
         const Symbol& symbol = symbols[s];
         acedSetStatusBarProgressMeterPos(static_cast<int>(s * 100 / symbols.size()));
-        std::vector<AcGePoint3d> offsets;
-        if (g_b3DMode) {
-            CEntity entity;
-            if (entity.open(symbol.id, AcDb::kForRead))
-                offsets = ReadPinOffsets(entity.entity());
-        }
         const auto [first, last] = byTag.equal_range(symbol.tag);
         for (auto it = first; it != last; ++it) {
             const CTerm& source = *it->second;
@@ -587,14 +623,8 @@ void DrawAllDirections() {
     }
     AssignFreeIndices(gathered);
     for (CTerm& term : gathered) {
-        if (g_b3DMode) {
-            CEntity entity;
-            if (entity.open(term.m_symbol, AcDb::kForRead)) {
-                const std::vector<AcGePoint3d> offsets = ReadPinOffsets(entity.entity());
-                if (term.m_nPin >= 1 && static_cast<std::size_t>(term.m_nPin) <= offsets.size())
-                    term.m_pinOffset = offsets[static_cast<std::size_t>(term.m_nPin - 1)];
-            }
-        }
+        if (g_b3DMode)
+            FillPinOffset(term);
         term.m_strWire = EffectiveDirection(
             ReadDirectionText(term.m_symbol, kWireDirPrefix, term.m_nPin).value_or(""),
             term.m_cDefaultWire, term.m_strDefaultWire, kValidCodes);

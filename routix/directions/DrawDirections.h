@@ -5,11 +5,16 @@
 // of the project data, and writing directions and redrawing marks of a set of records.
 //
 // Decisions:
-// - Plate positions in 3D: a symbol placed on a plate lies in the plate's plane, so the plate
-//   list of a mark is the symbol's own plane: the terminal's point is its pin offset (turned by
-//   pi about Y on the back side: positive mirror count, a REVERSE value not 0, or the
-//   project's face "裏面") through the symbol's block transform, and the mark's rotation is the
-//   symbol's rotation plus its code's angle, in the symbol's plane (its normal).
+// - Plate positions in 3D: a terminal's plate is the entry of the drawing's plate list
+//   (Plates.h) named by the record's panel number (else the symbol's BAN_NO) and the symbol's
+//   "WP_PLATENAME", with "-B" when the terminal lies on the back (positive mirror count, a
+//   REVERSE value not 0, or the project's face "裏面"). The point is the pin offset, turned by
+//   pi about Y when the plate entry is a back face, through the symbol's block transform; the
+//   mark lies in the symbol's plane (its normal) with the plate's angle plus its code's angle.
+//   The entry is looked up again only when a record's symbol normal or rotation differs from
+//   the previous record's by more than 0.0001 or its plate name differs (the name keeps two
+//   parallel plates apart). A symbol whose plate is not listed stands in for it: the record's
+//   back-side test and the symbol's rotation.
 // - The wire (tube) mark of a terminal without a wire (tube) direction is not drawn: a mark
 //   pointing from the top would state a direction nobody gave. N marks are drawn for N only.
 // - Panel numbers take part in matching records to symbols in 2D too when both have one: a
@@ -30,6 +35,7 @@
 namespace routix {
 
 class CSokucyou;
+class CPlateList;
 
 /// The check all four direction commands make: the drawing folder exists (else message 101 in
 /// a box with `caption`) and the drawing is a layout drawing of the open project (else message
@@ -45,14 +51,17 @@ bool LoadProjectTerms(const std::string& pattern, std::vector<CTerm>& terms, boo
 /// How WriteDirectionsAndMarks writes. The defaults are those of drawing all directions and of
 /// the general-component dialog; the terminal-block and change-all dialogs set the others.
 struct DirectionWrite {
-    /// Every direction attribute of the records' symbols is erased first.
+    /// Every direction attribute of the records' symbols is erased first, and with them every
+    /// mark of those symbols, whatever its index: no mark stays for an index whose attributes
+    /// are gone.
     bool clearFirst = false;
     /// "*" counts as empty (the selection held two or more symbols).
     bool manySymbols = false;
     /// A missing attribute layer is added to the layer table.
     bool createLayers = false;
-    /// An empty direction empties the attribute ("空"), "*" leaves its text as it is and the
-    /// marks show that stored text. Without it an empty direction leaves the text alone.
+    /// An empty direction empties the attribute (a dialog's "空", which the user chose; a
+    /// direction-less terminal's attribute is still left alone). Without it an empty direction
+    /// leaves the text as it is.
     bool writeEmpty = false;
     /// 2D: a record of pin index 2 (the "(TO)" side) writes its directions to index 1 too.
     bool bothIndicesInTwoD = false;
@@ -60,6 +69,9 @@ struct DirectionWrite {
     bool allMarksOfComponentsInTwoD = false;
     /// The source the error lines name.
     Source source = Source::NyuusenhoukouShijiDlg;
+    /// 3D: the plates the marks are placed on (Plates.h); null: the drawing's plate list is
+    /// built for the call.
+    const CPlateList* plates = nullptr;
 };
 
 /// Writes the wire and tube directions of the records onto their symbols and redraws their

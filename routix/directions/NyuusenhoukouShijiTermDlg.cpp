@@ -252,14 +252,8 @@ void CNyuusenhoukouShijiTermDlg::OnOK() {
             term.m_nPin = ChangeAllPin(term);
         term.m_strWire = wire.value_or("*");
         term.m_strTube = tube.value_or("*");
-        if (g_b3DMode) {
-            CEntity entity;
-            if (entity.open(term.m_symbol, AcDb::kForRead)) {
-                const std::vector<AcGePoint3d> offsets = ReadPinOffsets(entity.entity());
-                if (term.m_nPin >= 1 && static_cast<std::size_t>(term.m_nPin) <= offsets.size())
-                    term.m_pinOffset = offsets[static_cast<std::size_t>(term.m_nPin - 1)];
-            }
-        }
+        if (g_b3DMode)
+            FillPinOffset(term);
         if (indices.emplace(term.m_symbol, term.m_nPin).second)
             written.push_back(term);
     }

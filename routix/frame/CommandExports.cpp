@@ -1,6 +1,7 @@
 // The entry points of this library's commands.
 
 #include "directions/DrawDirections.h"
+#include "directions/NyuusenhoukouShijiDlg.h"
 #include "directions/NyuusenhoukouShijiTermDlg.h"
 #include "drawings/Tenkaizu.h"
 #include "ducts/DuctShape.h"
@@ -89,6 +90,11 @@ ROUTIX_ENTRY_POINT(1007) {
     return RunEntryPoint(Flag3D::Cleared, [] { SurplusLengthCommand(0); });
 }
 
+// The entry directions of the selected general components' terminals, in dialog 210 (2D).
+ROUTIX_ENTRY_POINT(1009) {
+    return RunEntryPoint(Flag3D::Cleared, GeneralDirectionCommand);
+}
+
 // One wire and one tube direction for the terminals of the selected terminal blocks (2D).
 ROUTIX_ENTRY_POINT(1010) {
     return RunEntryPoint(Flag3D::Cleared, [] { NyuusenhoukouShijiTermCommand(false); });
@@ -107,6 +113,11 @@ ROUTIX_ENTRY_POINT(1012) {
 // The placement dialog of the relay terminals, repeated until cancelled.
 ROUTIX_ENTRY_POINT(1013) {
     return RunEntryPoint(Flag3D::Cleared, [] { RelayTermPlacement(1); });
+}
+
+// The entry directions of the selected general components' terminals, in dialog 261 (3D).
+ROUTIX_ENTRY_POINT(1014) {
+    return RunEntryPoint(Flag3D::Set, GeneralDirectionCommand);
 }
 
 // 3D relay-terminal placement of combination terminals, after the plate check.

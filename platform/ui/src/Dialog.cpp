@@ -57,6 +57,34 @@ bool Control::IsSelected(int row, int column) const {
                        [&](const CellBlock& block) { return block.Contains(row, column); });
 }
 
+std::string WindowPlacement::Text() const {
+    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," +
+           std::to_string(height);
+}
+
+std::optional<WindowPlacement> WindowPlacement::FromText(std::string_view text) {
+    long values[4] = {};
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t end = i < 3 ? text.find(',', at) : text.size();
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        const std::string field(common::Trim(text.substr(at, end - at)));
+        char* stop = nullptr;
+        values[i] = std::strtol(field.c_str(), &stop, 10);
+        if (field.empty() || field.size() > 7 || *stop != '\0')
+            return std::nullopt;
+        at = end + 1;
+    }
+    const bool positions = std::labs(values[0]) <= 100000 && std::labs(values[1]) <= 100000;
+    const bool sizes =
+        values[2] >= 1 && values[2] <= 100000 && values[3] >= 1 && values[3] <= 100000;
+    if (!positions || !sizes)
+        return std::nullopt;
+    return WindowPlacement{static_cast<int>(values[0]), static_cast<int>(values[1]),
+                           static_cast<int>(values[2]), static_cast<int>(values[3])};
+}
+
 Dialog::Dialog(int templateId, std::string title)
     : m_templateId(templateId), m_title(std::move(title)) {}
 
@@ -215,6 +243,9 @@ void Dialog::MessageBeep() const {
 std::string Dialog::Describe() const {
     std::ostringstream out;
     out << "\n*** dialog " << m_templateId << " \"" << m_title << "\" ***\n";
+    if (m_placementKnown)
+        out << "window: " << m_placement.x << "," << m_placement.y << " " << m_placement.width
+            << "x" << m_placement.height << "\n";
     for (const Control& c : m_controls) {
         if (!c.visible)
             continue;
@@ -253,6 +284,21 @@ bool Dialog::Apply(const std::string& action, std::string* error) {
     }
     if (verb == "CANCEL" || verb == "*CANCEL*") {
         OnCancel();
+        return true;
+    }
+    if (verb == "MOVE") {
+        std::string rest;
+        std::getline(in >> std::ws, rest);
+        std::string fields = rest;
+        std::replace(fields.begin(), fields.end(), ' ', ',');
+        const auto placement = WindowPlacement::FromText(fields);
+        if (!placement)
+            return fail(
+                "\"move\" takes the position and the size: X Y WIDTH HEIGHT (sizes from 1)");
+        const WindowPlacement previous = m_placement;
+        m_placement = *placement;
+        m_placementKnown = true;
+        OnSize(previous);
         return true;
     }
     int id = 0;
@@ -440,6 +486,19 @@ int Dialog::DoModal() {
     if (!OnInitDialog())
         return kIdCancel;
     host::Host& host = host::Host::Instance();
+    // The dialog memory: the placement the dialog had when it was last closed.
+    if (!m_dialogName.empty()) {
+        std::string stored;
+        if (GetDialogData(kPlacementValue, stored)) {
+            if (const auto placement = WindowPlacement::FromText(stored)) {
+                const WindowPlacement previous = m_placement;
+                m_placement = *placement;
+                m_placementKnown = true;
+                OnSize(previous);
+            }
+        }
+    }
+    const WindowPlacement opened = m_placement;
     while (!m_ended) {
         const auto action = host.Ask({host::Request::Kind::Dialog, Describe() + "action: ", ""});
         if (!action) {
@@ -452,6 +511,8 @@ int Dialog::DoModal() {
         if (!Apply(std::string(common::Trim(*action)), &error))
             host.Console() << "\n(" << error << ")";
     }
+    if (!m_dialogName.empty() && m_placementKnown && !(m_placement == opened))
+        SetDialogData(kPlacementValue, m_placement.Text());
     host.Console() << "\n*** dialog " << m_templateId << " closed: "
                    << (m_result == kIdOk       ? "OK"
                        : m_result == kIdCancel ? "CANCEL"

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "platform/host/HostSession.h"
+#include "support/FileSupport.h"
 
 namespace {
 
@@ -99,6 +103,78 @@ TEST(Dialog, WithoutActionsTheDialogIsCancelled) {
     TargetDialog dialog;
     EXPECT_EQ(dialog.DoModal(), ui::kIdCancel);
     EXPECT_EQ(dialog.chosen, -1);
+}
+
+// The dialog memory's text: four whole numbers, sizes from 1; anything else is no placement.
+TEST(DialogMemory, PlacementText) {
+    EXPECT_EQ(ui::WindowPlacement({10, -20, 700, 600}).Text(), "10,-20,700,600");
+    const struct {
+        const char* text;
+        bool valid;
+    } cases[] = {{"10,-20,700,600", true}, {" 1, 2, 3, 4", true},
+                 {"0,0,0,600", false},     {"0,0,700,-1", false},
+                 {"1,2,3", false},         {"1,2,3,4,5", false},
+                 {"1e400,0,1,1", false},   {"a,b,c,d", false},
+                 {"0,0,200000,1", false},  {"", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ui::WindowPlacement::FromText(c.text).has_value(), c.valid) << c.text;
+}
+
+// A named dialog stores a new placement when it closes, opens at it the next time (OnSize
+// hears it), writes nothing when it was not moved, and ignores a stored value that is no
+// placement.
+class MovableDialog : public ui::Dialog {
+public:
+    MovableDialog() : Dialog(210, "Movable") { SetDialogName("TEST_CMovableDlg"); }
+    std::vector<std::string> sizes;
+
+protected:
+    bool OnInitDialog() override {
+        AddControl(1, ControlKind::Button, "OK");
+        SetPlacement({0, 0, 400, 300});
+        return true;
+    }
+    void OnSize(const ui::WindowPlacement& previous) override {
+        sizes.push_back(previous.Text() + ">" + Placement().Text());
+    }
+};
+
+TEST(DialogMemory, NamedDialogKeepsItsPlacement) {
+    testsupport::TempDir dir;
+    const std::filesystem::path data = dir.path() / "DialogData.ini";
+    ::setenv("CADHOST_DIALOG_DATA", data.c_str(), 1);
+    {
+        HostSession session({"CANCEL"});
+        MovableDialog dialog;
+        dialog.DoModal();
+        EXPECT_FALSE(std::filesystem::exists(data));
+        EXPECT_EQ(session.TakeConsole().find("window:"), std::string::npos);
+    }
+    {
+        HostSession session({"move 5 6 500 350", "OK"});
+        MovableDialog dialog;
+        EXPECT_EQ(dialog.DoModal(), ui::kIdOk);
+        EXPECT_EQ(dialog.sizes, std::vector<std::string>{"0,0,400,300>5,6,500,350"});
+        EXPECT_EQ(testsupport::ReadBytes(data), "[TEST_CMovableDlg]\nWindowRect=5,6,500,350\n");
+    }
+    {
+        HostSession session({"CANCEL"});
+        MovableDialog dialog;
+        dialog.DoModal();
+        EXPECT_EQ(dialog.sizes, std::vector<std::string>{"0,0,400,300>5,6,500,350"});
+        EXPECT_NE(
+            session.TakeConsole().find("*** dialog 210 \"Movable\" ***\nwindow: 5,6 500x350\n"),
+            std::string::npos);
+    }
+    testsupport::WriteBytes(data, "[TEST_CMovableDlg]\nWindowRect=5,6,0,0\n");
+    {
+        HostSession session({"CANCEL"});
+        MovableDialog dialog;
+        dialog.DoModal();
+        EXPECT_TRUE(dialog.sizes.empty());
+        EXPECT_EQ(dialog.Placement(), ui::WindowPlacement({0, 0, 400, 300}));
+    }
+    ::unsetenv("CADHOST_DIALOG_DATA");
 }
 
 }  // namespace

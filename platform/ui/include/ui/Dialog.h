@@ -85,6 +85,21 @@ struct Control {
 /// else 96.
 int ScreenPixelsPerInch();
 
+/// Where a dialog's window is and how large: screen pixels at 96 dots per inch. A width or
+/// height of 0 is the template's size.
+struct WindowPlacement {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const WindowPlacement&) const = default;
+    /// "x,y,width,height", as the dialog data keeps it.
+    std::string Text() const;
+    /// The placement of such a text: four whole numbers, width and height from 1 to 100000,
+    /// positions within +-100000; nothing for anything else.
+    static std::optional<WindowPlacement> FromText(std::string_view text);
+};
+
 /// The result of DoModal for the two standard buttons.
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
@@ -127,6 +142,17 @@ public:
     /// The name under which the dialog keeps its per-user dialog data ("ZELKOWP2::CYocyouDlg").
     void SetDialogName(std::string name) { m_dialogName = std::move(name); }
     const std::string& DialogName() const { return m_dialogName; }
+    /// The dialog memory: a named dialog's window placement is kept in its dialog data under
+    /// kPlacementValue. DoModal puts a stored placement into effect after OnInitDialog (OnSize
+    /// hears it) and, when the dialog closes with a placement other than the one it opened
+    /// with, stores the new one. The user moves and sizes a dialog with the action "move X Y
+    /// WIDTH HEIGHT"; the console shows the placement once it is known ("window: 10,20
+    /// 640x400").
+    static constexpr const char* kPlacementValue = "WindowRect";
+    const WindowPlacement& Placement() const { return m_placement; }
+    /// Sets the placement without telling OnSize (a dialog's own size before it is shown).
+    void SetPlacement(const WindowPlacement& placement) { m_placement = placement; }
+
     /// Reads and stores a value of the dialog's data (ui/DialogData.h). A store that cannot be
     /// read or written is said on the console, and the call answers false.
     bool GetDialogData(std::string_view name, std::string& value) const;
@@ -145,12 +171,17 @@ protected:
     virtual void OnCellChanged(int id, int row, int column) { (void)id, (void)row, (void)column; }
     /// The selection or the active cell of a grid changed.
     virtual void OnGridSelection(int id) { (void)id; }
+    /// The window was moved or sized (the new placement is Placement()); `previous` is the
+    /// one before.
+    virtual void OnSize(const WindowPlacement& previous) { (void)previous; }
 
 private:
     int m_templateId;
     std::string m_title;
     std::string m_dialogName;
     std::vector<Control> m_controls;
+    WindowPlacement m_placement;
+    bool m_placementKnown = false;
     bool m_ended = false;
     int m_result = kIdCancel;
 };
