@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "frame/ConsoleError.h"
+#include "services/attributes.h"
 
 namespace routix {
 
@@ -388,6 +389,32 @@ bool HandleTextOf(AcDbObjectId id, ACHAR* buffer, std::size_t size) {
 bool FileOrFolderExists(const ACHAR* path) {
     struct stat info {};
     return path != nullptr && *path != '\0' && ::stat(path, &info) == 0;
+}
+
+namespace {
+
+/// Takes a text of the attribute service, released here.
+std::optional<std::string> TakeText(bool found, char*& value) {
+    std::optional<std::string> text;
+    if (found)
+        text = value != nullptr ? value : "";
+    zelko::AttrFreeValue(value);
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> AttributeText(AcDbObjectId reference, std::string_view tag) {
+    char* value = nullptr;
+    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
+    return TakeText(found, value);
+}
+
+std::optional<std::string> AttributeText(const AcDbBlockReference* reference,
+                                         std::string_view tag) {
+    char* value = nullptr;
+    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
+    return TakeText(found, value);
 }
 
 }  // namespace routix

@@ -6,6 +6,7 @@
 // Wrappers live on the stack of one command routine and are never copied.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -315,6 +316,12 @@ public:
 private:
     resbuf* m_pHead = nullptr;
 };
+
+/// The text of the attribute `tag` of a block reference as stored (the maker's attribute
+/// service: tags without regard to case, the first attribute of a tag); nothing when the
+/// reference has no such attribute.
+std::optional<std::string> AttributeText(AcDbObjectId reference, std::string_view tag);
+std::optional<std::string> AttributeText(const AcDbBlockReference* reference, std::string_view tag);
 
 /// A selection set, freed when the wrapper goes out of scope.
 class CSelection {

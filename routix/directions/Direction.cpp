@@ -11,6 +11,7 @@
 #include "dbaccess/DbAccess.h"
 #include "extract/ExtractInfo.h"
 #include "frame/ConsoleError.h"
+#include "frame/Frame.h"
 #include "services/attributes.h"
 #include "services/maker.h"
 #include "services/supportfiles.h"
@@ -148,6 +149,16 @@ void SettleMirrored(CTerm& term, const std::optional<std::string>& reverse) {
         term.m_nMirrored = 1;
     else if (reverse && !reverse->empty())
         term.m_nMirrored = std::atoi(reverse->c_str()) != 0 ? 1 : 0;
+}
+
+void SettleMirror(CTerm& term, const std::optional<std::string>& reverse, bool mirrorCorrection) {
+    SettleMirrored(term, reverse);
+    if (!g_b3DMode && term.m_nMirrored != 0 && mirrorCorrection)
+        ApplyMirrorRule(term);
+}
+
+bool PanelsDiffer(std::string_view record, std::string_view symbol) {
+    return record != symbol && (g_b3DMode || (!record.empty() && !symbol.empty()));
 }
 
 void ApplyMirrorRule(CTerm& term) {

@@ -75,6 +75,14 @@ void SettleMirrored(CTerm& term, const std::optional<std::string>& reverse);
 /// the plan's mirror correction): X of the pin offset negated, and a one-letter default wire
 /// and tube text swapped T/B at 90 and 270 degrees of symbol rotation, else L/R.
 void ApplyMirrorRule(CTerm& term);
+/// Both steps for a record placed on a symbol: SettleMirrored with the symbol's "REVERSE"
+/// text, then, in 2D mode with the plan's mirror correction, the mirror rule when mirrored.
+void SettleMirror(CTerm& term, const std::optional<std::string>& reverse, bool mirrorCorrection);
+/// Whether the panel numbers of a project record and of a symbol (or a selected record) keep
+/// them apart: in 3D mode whenever they differ; in 2D only when both have one, since a
+/// development drawing holds the symbols of several panels under the same tags, and every
+/// "CB1" would otherwise take the terminals of every panel's CB1.
+bool PanelsDiffer(std::string_view record, std::string_view symbol);
 
 /// The 2D mark position: insertion point + pin offset turned about the insertion point by the
 /// symbol rotation.

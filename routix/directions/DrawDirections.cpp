@@ -222,14 +222,6 @@ struct PlateCache {
     const CPlate3D* plate = nullptr;
 };
 
-std::string AttrValue(const AcDbBlockReference* reference, std::string_view tag) {
-    char* value = nullptr;
-    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
-    std::string text = found && value != nullptr ? value : "";
-    zelko::AttrFreeValue(value);
-    return text;
-}
-
 Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference,
                         const CPlateList& plates, PlateCache& cache) {
     Placement placement;
@@ -240,9 +232,9 @@ Placement PlaceTerminal(const CTerm& term, const AcDbBlockReference* reference,
     const bool backSide = term.m_nMirrored > 0 || term.m_bBackSide;
     std::string panel = term.m_strPanelNo;
     if (panel.empty())
-        panel = AttrValue(reference, "BAN_NO");
-    const std::string name =
-        CPlateList::PlateName(panel, AttrValue(reference, "WP_PLATENAME"), backSide);
+        panel = AttributeText(reference, "BAN_NO").value_or("");
+    const std::string name = CPlateList::PlateName(
+        panel, AttributeText(reference, "WP_PLATENAME").value_or(""), backSide);
     const AcGeVector3d normal = reference->normal();
     if (!cache.valid || (cache.normal - normal).length() > 1e-4 ||
         std::fabs(cache.rotation - reference->rotation()) > 1e-4 ||
@@ -600,12 +592,8 @@ void DrawAllDirections() {
         const auto [first, last] = byTag.equal_range(symbol.tag);
         for (auto it = first; it != last; ++it) {
             const CTerm& source = *it->second;
-            // Panel numbers decide in 3D; in 2D when both the symbol and the record have one
-            // (a development drawing holds the symbols of several panels under one tag).
-            const bool panelsDiffer =
-                source.m_strPanelNo != symbol.panel &&
-                (g_b3DMode || (!symbol.panel.empty() && !source.m_strPanelNo.empty()));
-            if (source.m_bTerm != symbol.term || source.m_strUnit != symbol.unit || panelsDiffer)
+            if (source.m_bTerm != symbol.term || source.m_strUnit != symbol.unit ||
+                PanelsDiffer(source.m_strPanelNo, symbol.panel))
                 continue;
             if (symbol.term && std::find(symbol.pins.begin(), symbol.pins.end(),
                                          source.m_strTerminalNo) == symbol.pins.end())
@@ -615,9 +603,7 @@ void DrawAllDirections() {
             term.m_insert = symbol.insert;
             term.m_dRotation = symbol.rotation;
             term.m_nPin = ResolvePinIndex(term, gathered);
-            SettleMirrored(term, symbol.reverse);
-            if (!g_b3DMode && term.m_nMirrored != 0 && mirrorCorrection)
-                ApplyMirrorRule(term);
+            SettleMirror(term, symbol.reverse, mirrorCorrection);
             gathered.push_back(std::move(term));
         }
     }

@@ -14,7 +14,6 @@
 #include "frame/MessageBox.h"
 #include "frame/MessageIds.h"
 #include "frame/Resources.h"
-#include "services/attributes.h"
 #include "services/wiringplan.h"
 
 namespace routix {
@@ -22,16 +21,6 @@ namespace routix {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::optional<std::string> AttrOf(AcDbObjectId symbol, std::string_view tag) {
-    char* value = nullptr;
-    const bool found = zelko::AttrGetText(symbol, tag, value) != 0;
-    std::optional<std::string> text;
-    if (found)
-        text = value != nullptr ? value : "";
-    zelko::AttrFreeValue(value);
-    return text;
-}
 
 /// The key of a terminal in the project data: panel, tag, connector, default pin, terminal.
 std::string ProjectKey(const CTerm& term) {
@@ -77,23 +66,18 @@ bool CNyuusenhoukouShijiDlg::Fill(const std::vector<CTerm>& symbols) {
     for (const CTerm& symbol : symbols) {
         if (!seen.insert(symbol.m_symbol).second)
             continue;
-        const std::optional<std::string> reverse = AttrOf(symbol.m_symbol, "REVERSE");
-        const std::string panel = AttrOf(symbol.m_symbol, "BAN_NO").value_or("");
+        const std::optional<std::string> reverse = AttributeText(symbol.m_symbol, "REVERSE");
+        const std::string panel = AttributeText(symbol.m_symbol, "BAN_NO").value_or("");
         for (const CTerm& source : m_database) {
-            const bool panelsDiffer =
-                source.m_strPanelNo != panel &&
-                (g_b3DMode || (!panel.empty() && !source.m_strPanelNo.empty()));
             if (!common::EqualsNoCase(source.m_strTag, symbol.m_strTag) ||
-                source.m_strUnit != symbol.m_strUnit || panelsDiffer)
+                source.m_strUnit != symbol.m_strUnit || PanelsDiffer(source.m_strPanelNo, panel))
                 continue;
             CTerm term = source;
             term.m_symbol = symbol.m_symbol;
             term.m_insert = symbol.m_insert;
             term.m_dRotation = symbol.m_dRotation;
             term.m_nPin = ResolvePinIndex(term, m_terms);
-            SettleMirrored(term, reverse);
-            if (!g_b3DMode && term.m_nMirrored != 0 && m_bMirrorCorrection)
-                ApplyMirrorRule(term);
+            SettleMirror(term, reverse, m_bMirrorCorrection);
             term.m_bShown = true;
             term.m_duplicates.clear();
             m_terms.push_back(std::move(term));
@@ -293,12 +277,12 @@ void CNyuusenhoukouShijiDlg::Recompute3DDefaults() {
         input.letter = !source->m_strDefaultWire.empty()
                            ? source->m_strDefaultWire[0]
                            : static_cast<char>(source->m_cDefaultWire);
-        const std::string reverse = AttrOf(term.m_symbol, "REVERSE").value_or("");
+        const std::string reverse = AttributeText(term.m_symbol, "REVERSE").value_or("");
         input.reverse = !reverse.empty() && std::atoi(reverse.c_str()) != 0;
         input.mirroredByCount = source->m_nMirrorCount > 0;
         input.mirroredFlag = source->m_nMirrored != 0;
         input.backSideText = source->m_bBackSide;
-        const std::string plate = AttrOf(term.m_symbol, "WP_PLATENAME").value_or("");
+        const std::string plate = AttributeText(term.m_symbol, "WP_PLATENAME").value_or("");
         input.plate = m_plates.Find(CPlateList::PlateName(term.m_strPanelNo, plate, false));
         const char letter = Default3DDirection(input);
         if (letter != ' ' && letter != '\0' && letter != '0')

@@ -14,7 +14,6 @@
 #include "frame/Frame.h"
 #include "frame/MessageIds.h"
 #include "frame/Resources.h"
-#include "services/attributes.h"
 #include "services/wiringplan.h"
 
 namespace routix {
@@ -30,27 +29,13 @@ int ChangeAllPin(const CTerm& term) {
     return term.m_strOpName == "(TO)" ? 2 : 1;
 }
 
-/// The symbol's "REVERSE" text; nothing when it has no such attribute.
-std::optional<std::string> ReverseOf(AcDbObjectId symbol) {
-    char* value = nullptr;
-    const bool found = zelko::AttrGetText(symbol, "REVERSE", value) != 0;
-    std::optional<std::string> text;
-    if (found)
-        text = value != nullptr ? value : "";
-    zelko::AttrFreeValue(value);
-    return text;
-}
-
 /// Whether a project record describes the selected record's terminal.
 bool Describes(const CTerm& source, const CTerm& selected) {
     if (source.m_bTerm != selected.m_bTerm ||
         !common::EqualsNoCase(source.m_strTag, selected.m_strTag) ||
         source.m_strUnit != selected.m_strUnit)
         return false;
-    const bool panelsDiffer =
-        source.m_strPanelNo != selected.m_strPanelNo &&
-        (g_b3DMode || (!source.m_strPanelNo.empty() && !selected.m_strPanelNo.empty()));
-    if (panelsDiffer)
+    if (PanelsDiffer(source.m_strPanelNo, selected.m_strPanelNo))
         return false;
     return !selected.m_bTerm || source.m_strTerminalNo == selected.m_strTerminalNo;
 }
@@ -140,9 +125,7 @@ bool CNyuusenhoukouShijiTermDlg::Fill(const CSokucyou& context, const std::vecto
         term.m_duplicates.clear();
         term.m_bShown = true;
         term.m_nPin = m_bAll ? ChangeAllPin(term) : ResolvePinIndex(term, m_terms);
-        SettleMirrored(term, ReverseOf(term.m_symbol));
-        if (!g_b3DMode && term.m_nMirrored != 0 && mirrorCorrection)
-            ApplyMirrorRule(term);
+        SettleMirror(term, AttributeText(term.m_symbol, "REVERSE"), mirrorCorrection);
         m_terms.push_back(std::move(term));
     }
     if (m_terms.empty()) {

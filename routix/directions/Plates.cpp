@@ -8,19 +8,10 @@
 #include "dbaccess/DbAccess.h"
 #include "extract/ExtractInfo.h"
 #include "frame/ConsoleError.h"
-#include "services/attributes.h"
 
 namespace routix {
 
 namespace {
-
-std::string AttrText(AcDbObjectId reference, std::string_view tag) {
-    char* value = nullptr;
-    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
-    std::string text = found && value != nullptr ? value : "";
-    zelko::AttrFreeValue(value);
-    return text;
-}
 
 bool EndsWithBack(std::string_view name) {
     return name.size() >= 2 && common::EqualsNoCase(name.substr(name.size() - 2), "-B");
@@ -97,18 +88,18 @@ bool CPlateList::Build(AcDbDatabase* database) {
     };
     std::vector<OnPlate> placed;
     if (!outlines.empty()) {
-        ForEachModelSpaceEntity(database, Source::NyuusenhoukouShijiDlg, UnreadableEntity::Skip,
-                                [&](AcDbObjectId id, CEntity& entity) {
-                                    const auto* reference =
-                                        AcDbBlockReference::cast(entity.entity());
-                                    if (reference == nullptr)
-                                        return true;
-                                    std::string plate = AttrText(id, "WP_PLATENAME");
-                                    if (!plate.empty())
-                                        placed.push_back({reference->position(), std::move(plate),
-                                                          AttrText(id, "BAN_NO")});
-                                    return true;
-                                });
+        ForEachModelSpaceEntity(
+            database, Source::NyuusenhoukouShijiDlg, UnreadableEntity::Skip,
+            [&](AcDbObjectId id, CEntity& entity) {
+                const auto* reference = AcDbBlockReference::cast(entity.entity());
+                if (reference == nullptr)
+                    return true;
+                std::string plate = AttributeText(id, "WP_PLATENAME").value_or("");
+                if (!plate.empty())
+                    placed.push_back({reference->position(), std::move(plate),
+                                      AttributeText(id, "BAN_NO").value_or("")});
+                return true;
+            });
     }
     std::vector<CPlate3D> backs;
     for (const CMen& outline : outlines) {

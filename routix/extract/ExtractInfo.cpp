@@ -69,11 +69,9 @@ std::vector<std::string> Strings(const AcDbObject* object, const char* applicati
 
 /// The text of attribute `tag` of a reference (empty when it has none); true when present.
 bool AttrText(AcDbObjectId reference, std::string_view tag, std::string& text) {
-    char* value = nullptr;
-    const bool found = zelko::AttrGetText(reference, tag, value) != 0;
-    text = found && value != nullptr ? value : "";
-    zelko::AttrFreeValue(value);
-    return found;
+    const std::optional<std::string> found = AttributeText(reference, tag);
+    text = found.value_or("");
+    return found.has_value();
 }
 
 /// The symbol type of a reference held open, empty when it is no maker symbol.
