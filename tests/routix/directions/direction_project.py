@@ -34,6 +34,58 @@ SYMBOL_APP = "ZELKO_SYMBOL"
 MARKS = ("WIREDIRECTION", "TUBEDIRECTION", "WIREDIRECTIONN", "TUBEDIRECTIONN")
 
 
+def new_project(folder, schema):
+    """FOLDER/PRJ with its store (the maker's schema, data version 25.00, panel P1 and its
+    layout drawing LAYOUT/LAYOUT_P01.dwg) and the installation's support folder with the four
+    mark drawings. Returns the layout folder and the open store."""
+    project = os.path.join(folder, "PRJ")
+    layout = os.path.join(project, "DWG", "LAYOUT")
+    support = os.path.join(folder, "zelko", "SUPPORT")
+    for path in (layout, os.path.join(project, "FT_OUTPUT"), support):
+        os.makedirs(path, exist_ok=True)
+    db = sqlite3.connect(os.path.join(project, "ZELKOPRJ.sqlite"))
+    with open(schema, encoding="utf-8") as f:
+        db.executescript(f.read())
+    db.execute("INSERT INTO project VALUES ('data_version', '25.00')")
+    db.execute("INSERT INTO panel (id, seq, panel_no, name, kind, row_id, row_seq) "
+               "VALUES (1, 1, 'P1', 'P01', 0, NULL, 0)")
+    db.execute("INSERT INTO drawing (path, kind, panel_no, flags) "
+               "VALUES ('LAYOUT/LAYOUT_P01.dwg', 2, 'P1', 64)")
+    for name in MARKS:
+        mark = ezdxf.new("R2010")
+        mark.modelspace().add_line((0, 0), (0, 5))
+        mark.saveas(os.path.join(support, name + ".dxf"))
+    return layout, db
+
+
+def new_layout(width, height):
+    """A drawing with the symbol blocks BANSYM (type BAN) and TERMSYM (type TERM), each a
+    WIDTH x HEIGHT rectangle."""
+    doc = ezdxf.new("R2010")
+    doc.appids.new(SYMBOL_APP)
+    for name, kind in (("BANSYM", "BAN"), ("TERMSYM", "TERM")):
+        block = doc.blocks.new(name)
+        block.add_lwpolyline([(0, 0), (width, 0), (width, height), (0, height)], close=True)
+        doc.block_records.get(name).set_xdata(SYMBOL_APP, [(1000, kind)])
+    return doc
+
+
+def add_terminal(db, terminal_list, tag, number, pin, wire, tube=None, connector="",
+                 offset=(0.0, 0.0), conventional=True, wire_text=None, tube_text=None):
+    """One record of the component list (1) or the terminal-block list (2) of panel P1, unit U1,
+    drawing LAYOUT_P01, front face: the default wire and tube code, their texts (the codes
+    unless given), the default pin and its offset; without a terminal kind when not
+    `conventional` (a direction-less terminal)."""
+    db.execute(
+        "INSERT INTO terminal (list, revision, owner_id, panel_no, drawing, tag, "
+        "terminal_no, connector, unit, pin, pin_x, pin_y, wire_dir, tube_dir, "
+        "wire_code, tube_code, terminal_kind, face) VALUES "
+        "(?, 0, 1, 'P1', 'LAYOUT_P01', ?, ?, ?, 'U1', ?, ?, ?, ?, ?, ?, ?, ?, '表面')",
+        (terminal_list, tag, number, connector, pin, offset[0], offset[1],
+         wire if wire_text is None else wire_text, tube if tube_text is None else tube_text,
+         wire, tube, "CONV" if conventional else None))
+
+
 def components(count):
     """(tag, kind, terminal numbers, wire codes, tube codes, direction-less) of the plan."""
     parts = [("NT1", "BAN", ["1"], ["N"], ["T"], False),
@@ -51,27 +103,10 @@ def components(count):
 
 
 def make(folder, schema, count):
-    project = os.path.join(folder, "PRJ")
-    layout = os.path.join(project, "DWG", "LAYOUT")
-    support = os.path.join(folder, "zelko", "SUPPORT")
-    for path in (layout, os.path.join(project, "FT_OUTPUT"), support):
-        os.makedirs(path, exist_ok=True)
-    db = sqlite3.connect(os.path.join(project, "ZELKOPRJ.sqlite"))
-    with open(schema, encoding="utf-8") as f:
-        db.executescript(f.read())
-    db.execute("INSERT INTO project VALUES ('data_version', '25.00')")
-    db.execute("INSERT INTO panel (id, seq, panel_no, name, kind, row_id, row_seq) "
-               "VALUES (1, 1, 'P1', 'P01', 0, NULL, 0)")
-    db.execute("INSERT INTO drawing (path, kind, panel_no, flags) "
-               "VALUES ('LAYOUT/LAYOUT_P01.dwg', 2, 'P1', 64)")
+    layout, db = new_project(folder, schema)
 
-    doc = ezdxf.new("R2010")
-    doc.appids.new(SYMBOL_APP)
+    doc = new_layout(30, 10)
     msp = doc.modelspace()
-    for name, kind in (("BANSYM", "BAN"), ("TERMSYM", "TERM")):
-        block = doc.blocks.new(name)
-        block.add_lwpolyline([(0, 0), (30, 0), (30, 10), (0, 10)], close=True)
-        doc.block_records.get(name).set_xdata(SYMBOL_APP, [(1000, kind)])
     for i, (tag, kind, pins, wires, tubes, less) in enumerate(components(count)):
         x, y = (i % 40) * 40.0, (i // 40) * 40.0
         ref = msp.add_blockref("TERMSYM" if kind == "TERM" else "BANSYM", (x, y))
@@ -90,21 +125,12 @@ def make(folder, schema, count):
                 offsets += [(1070, p), (1010, (1, 2 * p, 0))]
             ref.set_xdata("ZELKO_3D_PIN_OFS", offsets)
         for p, pin in enumerate(pins):
-            db.execute(
-                "INSERT INTO terminal (list, revision, owner_id, panel_no, drawing, tag, "
-                "terminal_no, connector, unit, pin, pin_x, pin_y, wire_dir, tube_dir, "
-                "wire_code, tube_code, terminal_kind, face) VALUES "
-                "(?, 0, 1, 'P1', 'LAYOUT_P01', ?, ?, '', 'U1', ?, ?, 0, ?, ?, ?, ?, ?, '表面')",
-                (2 if kind == "TERM" else 1, tag, pin, p + 1, 5.0 * p, wires[p], tubes[p],
-                 wires[p], tubes[p], None if less else "CONV"))
+            add_terminal(db, 2 if kind == "TERM" else 1, tag, pin, p + 1, wires[p], tubes[p],
+                         offset=(5.0 * p, 0), conventional=not less)
     doc.saveas(os.path.join(layout, "LAYOUT_P01.dwg"))
     db.commit()
     db.close()
 
-    for name in MARKS:
-        mark = ezdxf.new("R2010")
-        mark.modelspace().add_line((0, 0), (0, 5))
-        mark.saveas(os.path.join(support, name + ".dxf"))
 
 
 def symbol_names(doc):

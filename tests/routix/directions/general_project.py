@@ -33,7 +33,6 @@ Run with the system's /usr/bin/python3 (python3-ezdxf).
 """
 
 import os
-import sqlite3
 import sys
 
 import ezdxf
@@ -41,7 +40,6 @@ import ezdxf
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import direction_project  # noqa: E402  (the mark drawings and the mark reader)
 
-SYMBOL_APP = "ZELKO_SYMBOL"
 PLATE_APP = "ORVAZelko_WpPlate"
 
 # tag, position, rotation, plate, extra attributes, terminals: (number, connector,
@@ -64,28 +62,11 @@ SYMBOLS = [
 
 
 def make(folder, schema):
-    project = os.path.join(folder, "PRJ")
-    layout = os.path.join(project, "DWG", "LAYOUT")
-    support = os.path.join(folder, "zelko", "SUPPORT")
-    for path in (layout, os.path.join(project, "FT_OUTPUT"), support):
-        os.makedirs(path, exist_ok=True)
-    db = sqlite3.connect(os.path.join(project, "ZELKOPRJ.sqlite"))
-    with open(schema, encoding="utf-8") as f:
-        db.executescript(f.read())
-    db.execute("INSERT INTO project VALUES ('data_version', '25.00')")
-    db.execute("INSERT INTO panel (id, seq, panel_no, name, kind, row_id, row_seq) "
-               "VALUES (1, 1, 'P1', 'P01', 0, NULL, 0)")
-    db.execute("INSERT INTO drawing (path, kind, panel_no, flags) "
-               "VALUES ('LAYOUT/LAYOUT_P01.dwg', 2, 'P1', 64)")
+    layout, db = direction_project.new_project(folder, schema)
 
-    doc = ezdxf.new("R2010")
-    doc.appids.new(SYMBOL_APP)
+    doc = direction_project.new_layout(30, 10)
     doc.appids.new(PLATE_APP)
     msp = doc.modelspace()
-    for name, kind in (("BANSYM", "BAN"), ("TERMSYM", "TERM")):
-        block = doc.blocks.new(name)
-        block.add_lwpolyline([(0, 0), (30, 0), (30, 10), (0, 10)], close=True)
-        doc.block_records.get(name).set_xdata(SYMBOL_APP, [(1000, kind)])
     for name, points in (("PL1", [(0, 200), (600, 200), (600, 1000), (0, 1000)]),
                          ("PL2", [(1800, 200), (1800, 800), (1000, 800), (1000, 200)])):
         outline = msp.add_lwpolyline(points, close=True, dxfattribs={"layer": "PLATE"})
@@ -110,21 +91,12 @@ def make(folder, schema):
         for tag_, text in attributes + extra:
             ref.add_attrib(tag_, text, (x, y - 2)).dxf.height = 1
         for p, (number, connector, code, text) in enumerate(terminals or []):
-            db.execute(
-                "INSERT INTO terminal (list, revision, owner_id, panel_no, drawing, tag, "
-                "terminal_no, connector, unit, pin, pin_x, pin_y, wire_dir, tube_dir, "
-                "wire_code, tube_code, terminal_kind, face) VALUES "
-                "(1, 0, 1, 'P1', 'LAYOUT_P01', ?, ?, ?, 'U1', ?, ?, 0, ?, NULL, ?, NULL, "
-                "'CONV', '表面')",
-                (tag, number, connector, p + 1, 5.0 * p, text, code))
+            direction_project.add_terminal(db, 1, tag, number, p + 1, code, connector=connector,
+                                           offset=(5.0 * p, 0), wire_text=text)
     doc.saveas(os.path.join(layout, "LAYOUT_P01.dwg"))
     db.commit()
     db.close()
 
-    for name in direction_project.MARKS:
-        mark = ezdxf.new("R2010")
-        mark.modelspace().add_line((0, 0), (0, 5))
-        mark.saveas(os.path.join(support, name + ".dxf"))
 
 
 def plates(path):

@@ -26,13 +26,12 @@ Run with the system's /usr/bin/python3 (python3-ezdxf).
 """
 
 import os
-import sqlite3
 import sys
 
 import ezdxf
 
-SYMBOL_APP = "ZELKO_SYMBOL"
-MARKS = ("WIREDIRECTION", "TUBEDIRECTION", "WIREDIRECTIONN", "TUBEDIRECTIONN")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import direction_project  # noqa: E402  (the project store, the symbol blocks, the mark drawings)
 
 # (NAME, OP_NAME, kind, (x, y), rotation, [(terminal, default pin, wire code, offset x)],
 #  stored wire text of pin 1 or None, marks of the last run: pins)
@@ -48,30 +47,13 @@ SYMBOLS = [
 
 
 def make(folder, schema):
-    project = os.path.join(folder, "PRJ")
-    layout = os.path.join(project, "DWG", "LAYOUT")
-    support = os.path.join(folder, "zelko", "SUPPORT")
-    for path in (layout, os.path.join(project, "FT_OUTPUT"), support):
-        os.makedirs(path, exist_ok=True)
-    db = sqlite3.connect(os.path.join(project, "ZELKOPRJ.sqlite"))
-    with open(schema, encoding="utf-8") as f:
-        db.executescript(f.read())
-    db.execute("INSERT INTO project VALUES ('data_version', '25.00')")
-    db.execute("INSERT INTO panel (id, seq, panel_no, name, kind, row_id, row_seq) "
-               "VALUES (1, 1, 'P1', 'P01', 0, NULL, 0)")
-    db.execute("INSERT INTO drawing (path, kind, panel_no, flags) "
-               "VALUES ('LAYOUT/LAYOUT_P01.dwg', 2, 'P1', 64)")
+    layout, db = direction_project.new_project(folder, schema)
 
-    doc = ezdxf.new("R2010")
-    for app in (SYMBOL_APP, "ORVAZelko_WpDir", "DWG_CHECK", "ZELKOWP2_TANSHIBANGOU",
-                "ZELKOWP2_CN_NAME"):
+    doc = direction_project.new_layout(10, 10)
+    for app in ("ORVAZelko_WpDir", "DWG_CHECK", "ZELKOWP2_TANSHIBANGOU", "ZELKOWP2_CN_NAME"):
         doc.appids.new(app)
     doc.layers.add("WARNING")
     msp = doc.modelspace()
-    for name, kind in (("BANSYM", "BAN"), ("TERMSYM", "TERM")):
-        block = doc.blocks.new(name)
-        block.add_lwpolyline([(0, 0), (10, 0), (10, 10), (0, 10)], close=True)
-        doc.block_records.get(name).set_xdata(SYMBOL_APP, [(1000, kind)])
     doc.blocks.new("WIREDIRECTION").add_line((0, 0), (0, 5))
     for name, op, kind, (x, y), rotation, terminals, stored, marks in SYMBOLS:
         ref = msp.add_blockref("TERMSYM" if kind == "TERM" else "BANSYM", (x, y),
@@ -97,21 +79,12 @@ def make(folder, schema):
                                                                   "insert": (x, y + 12)})
                 label.set_xdata("ORVAZelko_WpDir", [(1005, ref.dxf.handle), (1070, pin)])
         for terminal, pin, wire, offset in terminals:
-            db.execute(
-                "INSERT INTO terminal (list, revision, owner_id, panel_no, drawing, tag, "
-                "terminal_no, connector, unit, pin, pin_x, pin_y, wire_dir, tube_dir, "
-                "wire_code, tube_code, terminal_kind, face) VALUES "
-                "(?, 0, 1, 'P1', 'LAYOUT_P01', ?, ?, '', 'U1', ?, ?, 3, ?, NULL, ?, NULL, "
-                "'CONV', '表面')",
-                (2 if kind == "TERM" else 1, name + op, terminal, pin, offset, wire, wire))
+            direction_project.add_terminal(db, 2 if kind == "TERM" else 1, name + op, terminal,
+                                           pin, wire, offset=(offset, 3))
     doc.saveas(os.path.join(layout, "LAYOUT_P01.dwg"))
     db.commit()
     db.close()
 
-    for name in MARKS:
-        mark = ezdxf.new("R2010")
-        mark.modelspace().add_line((0, 0), (0, 5))
-        mark.saveas(os.path.join(support, name + ".dxf"))
 
 
 def symbol_names(doc):
