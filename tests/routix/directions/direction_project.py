@@ -142,6 +142,16 @@ def symbol_names(doc):
     return names
 
 
+
+def mark_data(entity, names):
+    """(symbol, pin index) of a mark or label: what its wire or tube mark data names (the
+    symbol by `names`, "?" for a handle it lacks); None without mark data."""
+    for app in ("ORVAZelko_WpDir", "ORVAZelko_WpDirTube"):
+        if entity.has_xdata(app):
+            data = entity.get_xdata(app)
+            return names.get(str(data[0].value).upper(), "?"), data[1].value
+    return None
+
 def read(path, positions=False):
     doc = ezdxf.readfile(path)
     names = symbol_names(doc)
@@ -149,11 +159,7 @@ def read(path, positions=False):
     for entity in doc.modelspace():
         if entity.dxf.layer != "WARNING":
             continue
-        for app in ("ORVAZelko_WpDir", "ORVAZelko_WpDirTube"):
-            if entity.has_xdata(app):
-                data = entity.get_xdata(app)
-                owner = names.get(str(data[0].value).upper(), "?")
-                pin = data[1].value
+        owner, pin = mark_data(entity, names) or ("?", 0)
         if entity.dxftype() == "INSERT":
             line = "%s %s %d %d" % (entity.dxf.name, owner, pin, round(entity.dxf.rotation) % 360)
             if positions:

@@ -127,14 +127,11 @@ def read(path, positions=False):
     for entity in doc.modelspace():
         if entity.dxf.layer != "WARNING" or entity.dxftype() != "INSERT":
             continue
-        data = None
-        for app in ("ORVAZelko_WpDir", "ORVAZelko_WpDirTube"):
-            if entity.has_xdata(app):
-                data = entity.get_xdata(app)
+        data = direction_project.mark_data(entity, names)
         if data is None:
             continue
-        line = "%s %s %d %d" % (entity.dxf.name, names.get(str(data[0].value).upper(), "?"),
-                                data[1].value, round(entity.dxf.rotation) % 360)
+        line = "%s %s %d %d" % (entity.dxf.name, data[0], data[1],
+                                round(entity.dxf.rotation) % 360)
         if positions:
             line += " @%g,%g,%g" % tuple(round(v, 6) + 0 for v in entity.dxf.insert)
         lines.append(line)

@@ -111,11 +111,7 @@ def read(path):
     for entity in doc.modelspace():
         if entity.dxf.layer != "WARNING":
             continue
-        for app in ("ORVAZelko_WpDir", "ORVAZelko_WpDirTube"):
-            if entity.has_xdata(app):
-                data = entity.get_xdata(app)
-                owner = names.get(str(data[0].value).upper(), "?")
-                pin = data[1].value
+        owner, pin = direction_project.mark_data(entity, names) or ("?", 0)
         if entity.dxftype() == "INSERT":
             x, y = (round(v, 6) + 0 for v in (entity.dxf.insert.x, entity.dxf.insert.y))
             lines.append("MARK %s %s %d %d @%g,%g" % (entity.dxf.name, owner, pin,
