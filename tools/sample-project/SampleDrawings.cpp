@@ -375,7 +375,7 @@ void SetPinOffsets(AcDbObjectId id, const std::vector<AcGePoint3d>& offsets) {
 /// plate's X axis is the world's Y axis, a plate angle of 90 degrees, and its symbols stand
 /// turned by 90 degrees. The back face's outline runs along its own X axis first (angle 0).
 /// The components, TB1 and TB2 stand on the face of their terminals' records (odd components and
-/// TB1 on the front, even ones on the back face at z = -3 with "REVERSE" "1"),
+/// TB1 and TB2 on the front, even ones on the back face at z = -3 with "REVERSE" "1"),
 /// each with "WP_PLATENAME" and "BAN_NO" as the development drawings tag them and its 3D pin
 /// offsets ("ZELKO_3D_PIN_OFS": terminal n of a component at (5 (n - 1), 0, 8), terminal t of
 /// TB1 at (0, -6 (t - 1), 8), 8 off the face). X3's first terminal holds the wire direction
