@@ -45,6 +45,7 @@ public:
         options.panels = 200;
         options.componentsPerPanel = 167;
         options.blockTerminalsPerPanel = 0;
+        options.singleTerminalsPerPanel = 0;
         options.relayTerminalsPerPanel = 0;
         options.previousRevision = true;
         std::string error;

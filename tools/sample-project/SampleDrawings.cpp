@@ -267,6 +267,16 @@ bool WriteLayout(const fs::path& file, int p, const Options& options, std::strin
         tbAttributes.emplace_back("PIN" + std::to_string(t), std::to_string(t));
     }
     d.Insert(tb, 540, 420, 0, tbAttributes, "SYMBOL");
+    // Terminal block TB2 as a real panel has one: one single-terminal symbol per terminal,
+    // side by side 10 apart, all at rotation 0.
+    const AcDbObjectId single = d.Block("TB-10S", "TERM");
+    d.Rectangle(-3, -3, 3, 3, "0", single);
+    for (int t = 1; t <= options.singleTerminalsPerPanel; ++t) {
+        d.Insert(
+            single, 500 + 10.0 * (t - 1), 250, 0,
+            {{"NAME", "TB2"}, {"INST_NO", "U1"}, {"BAN_NO", panelNo}, {"PIN1", std::to_string(t)}},
+            "SYMBOL");
+    }
     // Relay terminals: inside the panel and between panels on the front plate, the door's on
     // the back plate, one reference per terminal.
     const std::array<AcDbObjectId, 2> relay = {d.Block("RT-2", "TERM"), d.Block("RT-1", "TERM")};
@@ -364,8 +374,8 @@ void SetPinOffsets(AcDbObjectId id, const std::vector<AcGePoint3d>& offsets) {
 /// The front face's outline starts at (600, 0) and runs along the world's Y axis first: the
 /// plate's X axis is the world's Y axis, a plate angle of 90 degrees, and its symbols stand
 /// turned by 90 degrees. The back face's outline runs along its own X axis first (angle 0).
-/// The components and TB1 stand on the face of their terminals' records (odd components and
-/// TB1 on the front, even ones on the back face at z = -3 with "REVERSE" "1"),
+/// The components, TB1 and TB2 stand on the face of their terminals' records (odd components and
+/// TB1 and TB2 on the front, even ones on the back face at z = -3 with "REVERSE" "1"),
 /// each with "WP_PLATENAME" and "BAN_NO" as the development drawings tag them and its 3D pin
 /// offsets ("ZELKO_3D_PIN_OFS": terminal n of a component at (5 (n - 1), 0, 8), terminal t of
 /// TB1 at (0, -6 (t - 1), 8), 8 off the face). X3's first terminal holds the wire direction
@@ -437,6 +447,21 @@ bool WriteLayout3D(const fs::path& file, int p, const Options& options, std::str
     SetPinOffsets(
         d.Insert(tb, AcGePoint3d(180, 700, 0), std::numbers::pi / 2, tbAttributes, "SYMBOL"),
         tbOffsets);
+    // TB2: one single-terminal symbol per terminal along the plate's X axis (the world's Y),
+    // turned as TB1, each with its pin 8 off the face.
+    const AcDbObjectId single = d.Block("TB-10S", "TERM");
+    d.Rectangle(-3, -3, 3, 3, "0", single);
+    for (int t = 1; t <= options.singleTerminalsPerPanel; ++t) {
+        SetPinOffsets(
+            d.Insert(single, AcGePoint3d(400, 500 + 10.0 * (t - 1), 0), std::numbers::pi / 2,
+                     {{"NAME", "TB2"},
+                      {"INST_NO", "U1"},
+                      {"BAN_NO", panelNo},
+                      {"WP_PLATENAME", "PL1"},
+                      {"PIN1", std::to_string(t)}},
+                     "SYMBOL"),
+            {AcGePoint3d(0, 0, 8)});
+    }
     const AcDbObjectId title = d.Block("TITLE");
     d.Rectangle(0, 0, 300, 40, "0", title);
     d.Insert(title, 0, -100, 0, {{"BAN_NO", panelNo}, {"PANEL_NAME", PanelName(p)}});

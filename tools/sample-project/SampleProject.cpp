@@ -288,6 +288,36 @@ void WriteTerminals(NewDatabase& db, const Options& options, int p, int revision
                                     std::string("CONV"),
                                     std::string(kFaces[0])});
     }
+    // TB2, one symbol per terminal, wire from the top and tube from the bottom by default.
+    for (int t = 1; t <= options.singleTerminalsPerPanel; ++t) {
+        db.Insert(kInsertTerminal, {std::int64_t{2},
+                                    std::int64_t{revision},
+                                    std::int64_t{PlateId(p, 0)},
+                                    std::int64_t{0},
+                                    std::int64_t{-1},
+                                    panelNo,
+                                    drawing,
+                                    std::string("TB2"),
+                                    std::to_string(t),
+                                    nullptr,
+                                    std::string("TB-10"),
+                                    std::string("UK5N"),
+                                    std::string("600V 10A"),
+                                    std::string(""),
+                                    std::string("U1"),
+                                    std::int64_t{1},
+                                    0.0,
+                                    0.0,
+                                    0.0,
+                                    std::string("T"),
+                                    std::string("B"),
+                                    std::string("T"),
+                                    std::string("B"),
+                                    std::int64_t{0},
+                                    std::int64_t{0},
+                                    std::string("CONV"),
+                                    std::string(kFaces[0])});
+    }
     for (int r = 1; r <= options.relayTerminalsPerPanel; ++r) {
         const int kind = (r - 1) % 3 + 1;
         const std::string tag = std::array{"XT", "XD", "XK"}[kind - 1] + std::string("1");
@@ -430,7 +460,7 @@ std::string PanelName(int p) {
 
 int TerminalsPerPanel(const Options& options) {
     return options.componentsPerPanel * 6 + options.blockTerminalsPerPanel +
-           options.relayTerminalsPerPanel;
+           options.singleTerminalsPerPanel + options.relayTerminalsPerPanel;
 }
 
 bool WriteInstallation(const fs::path& folder, std::string& error) {

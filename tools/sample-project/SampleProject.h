@@ -16,6 +16,7 @@ struct Options {
     int panelsPerRow = 3;
     int componentsPerPanel = 6;       ///< each with 6 terminals
     int blockTerminalsPerPanel = 12;  ///< terminals of the panel's terminal block "TB1"
+    int singleTerminalsPerPanel = 4;  ///< terminal block "TB2": one symbol per terminal
     int relayTerminalsPerPanel = 9;   ///< cycling through inside panel, door, between panels
     bool previousRevision = true;     ///< also write revision 1 (terminals and wiring)
 };

@@ -63,7 +63,7 @@ TEST_F(SampleTest, LoadsTheThreeListsOfTheCurrentAndThePreviousRevision) {
         {TermListKind::Components, kTermVariantPrevious,
          panels * (m_options.componentsPerPanel - 1) * 6},
         {TermListKind::TerminalBlocks, kTermVariantCurrent,
-         panels * m_options.blockTerminalsPerPanel},
+         panels * (m_options.blockTerminalsPerPanel + m_options.singleTerminalsPerPanel)},
         {TermListKind::RelayTerminals, kTermVariantCurrent,
          panels * m_options.relayTerminalsPerPanel},
     };

@@ -250,4 +250,59 @@ TEST_F(TermDirectionTest, ThreeDimensionalNearestDuct) {
     EXPECT_EQ(out.find("LABEL TB4"), std::string::npos) << out;
 }
 
+// The sample project's terminal block TB2 (one symbol per terminal) as the README sets it:
+// 1010 on LAYOUT_ROW1 and 1031 on LAYOUT_P01 write both directions with their binding data and
+// draw a wire mark, a tube mark and a label per terminal of P1's TB2, and nothing on the other
+// panels' TB2 beside it in the development drawing.
+TEST(SampleTerminalBlock, TB2TakesTheDirectionsInTwoAndThreeDimensions) {
+    TempDir dir;
+    ASSERT_EQ(
+        RunProgram({SAMPLE_PROJECT_PROGRAM, (dir.path() / "out").string()}, dir.path()).status, 0);
+    const fs::path layout = dir.path() / "out/SAMPLE/DWG/LAYOUT";
+    WriteBytes(dir.path() / "run.scr",
+               "open \"" + (layout / "LAYOUT_ROW1.dwg").string() +
+                   "\"\nordinal 1010\n> W 490,330 545,365\n> cell 225 1 2 from Top\n"
+                   "> cell 225 1 3 from Right\n> OK\nsave \"" +
+                   (dir.path() / "row1.dxf").string() + "\"\nopen \"" +
+                   (layout / "LAYOUT_P01.dwg").string() +
+                   "\"\nordinal 1031\n> W 390,490 430,545\n> cell 225 1 2 from Left\n> OK\n"
+                   "save \"" +
+                   (dir.path() / "p01.dxf").string() + "\"\n");
+    const ProgramRun run = RunProgram(
+        {CADHOST_PATH, "--plugin", ROUTIX23_PATH, "--project", (dir.path() / "out/SAMPLE").string(),
+         "--script", (dir.path() / "run.scr").string()},
+        dir.path(), "C", {"ZELKO_HOME=" + (dir.path() / "out/zelko").string()});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("[219] static \"TB2\"\n"), std::string::npos) << run.out;
+
+    struct Case {
+        const char* file;
+        std::string x, y;  // one of them varies over the four terminals
+        const char *wire, *tube, *wireAngle;
+    };
+    for (const Case& c : {Case{"row1.dxf", "", "357", "T", "R", "0"},
+                          Case{"p01.dxf", "400", "", "L", "B", "180"}}) {
+        const std::string out = Python("read '" + (dir.path() / c.file).string() + "'");
+        std::string labels, tubes, wires, attributes;
+        for (int t = 1; t <= 4; ++t) {
+            const std::string at = (c.x.empty() ? std::to_string(490 + 10 * t) : c.x) + "," +
+                                   (c.y.empty() ? std::to_string(490 + 10 * t) : c.y);
+            const std::string n = std::to_string(t);
+            labels += "LABEL TB2@" + at + " 1 " + n + "\n";
+            tubes += "MARK TUBEDIRECTION TB2@" + at + " 1 270 @" + at + "\n";
+            wires += "MARK WIREDIRECTION TB2@" + at + " 1 " + c.wireAngle + " @" + at + "\n";
+            attributes += "ATTR TB2@" + at + " WIREDIRECTION1=" + c.wire +
+                          " layer=PINOFF bound=" + n + "/\nATTR TB2@" + at +
+                          " TUBEDIRECTION1=" + c.tube + " layer=PINOFF\n";
+        }
+        for (const std::string& block : {labels, tubes, wires, attributes})
+            EXPECT_NE(out.find(block), std::string::npos) << c.file << "\n" << block << out;
+        // Only P1's TB2 was selected: four wire and four tube marks in all.
+        std::size_t marks = 0;
+        for (std::size_t at = 0; (at = out.find("MARK ", at)) != std::string::npos; ++at)
+            ++marks;
+        EXPECT_EQ(marks, 8u) << c.file << "\n" << out;
+    }
+}
+
 }  // namespace

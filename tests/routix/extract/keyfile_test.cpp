@@ -254,13 +254,13 @@ TEST(LayoutKeyFile, TheSampleProjectsDevelopmentDrawingsWithTheirRouteCuts) {
         EXPECT_EQ(run.status, 0) << run.err;
         const std::string file = ReadBytes(layout / "LayoutKey2D.txt");
         ASSERT_TRUE(file.starts_with(kHeader)) << run.out;
-        // 5 panels of 6 components, 12 terminals of TB1 and 9 relay terminals, in two rows
-        // (the doors hold no symbol); and the 3D layout drawing of P1 with its 6 components
-        // and the 12 terminals of TB1.
+        // 5 panels of 6 components, 12 terminals of TB1 (one symbol), the 4 single-terminal
+        // symbols of TB2 and 9 relay terminals, in two rows (the doors hold no symbol); and
+        // the 3D layout drawing of P1 with its 6 components, TB1 and the 4 symbols of TB2.
         std::size_t lines = 0;
         for (std::size_t at = 0; (at = file.find("\r\n", at)) != std::string::npos; at += 2)
             ++lines;
-        EXPECT_EQ(lines, 1u + 5 * (6 + 12 + 9) + (6 + 12));
+        EXPECT_EQ(lines, 1u + 5 * (6 + 12 + 4 + 9) + (6 + 12 + 4));
         EXPECT_NE(file.find("\tLAYOUT_P01\tCB1\tP01\tPL1\tA1\t90.00\tCB-3P\t"), std::string::npos);
         // The extraction places a symbol by x and y: MC2 on the back face (z = -3) lies in
         // the front face's outline first, which covers the same box.

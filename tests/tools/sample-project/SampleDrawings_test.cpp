@@ -246,7 +246,7 @@ TEST(SampleDrawings, TheThreeDimensionalLayoutHoldsTheRecordsOfItsName) {
     ASSERT_TRUE(sampleproject::WriteProject(dir.path() / "SAMPLE", options, error)) << error;
     const fs::path project = dir.path() / "SAMPLE";
     const std::map<std::string, std::string> records = RecordsOfDrawing(project, "LAYOUT_P01");
-    ASSERT_EQ(records.size(), 6u * 6 + 12) << "the components and TB1 of P1";
+    ASSERT_EQ(records.size(), 6u * 6 + 12 + 4) << "the components, TB1 and TB2 of P1";
     EXPECT_TRUE(RecordsOfDrawing(project, "LAYOUT_P02").size() > 0u);
 
     AcDbDatabase db(false, true);

@@ -149,10 +149,11 @@ TEST(WriteProject, ScalesToTheRequestedTerminalCounts) {
     options.panels = 7;
     options.componentsPerPanel = 4;
     options.blockTerminalsPerPanel = 3;
+    options.singleTerminalsPerPanel = 5;
     options.relayTerminalsPerPanel = 2;
     options.previousRevision = false;
     ASSERT_TRUE(sampleproject::WriteProject(dir.path(), options, error)) << error;
-    EXPECT_EQ(sampleproject::TerminalsPerPanel(options), 4 * 6 + 3 + 2);
+    EXPECT_EQ(sampleproject::TerminalsPerPanel(options), 4 * 6 + 3 + 5 + 2);
     int total = 0;
     for (auto kind : {zelko::TermListKind::Components, zelko::TermListKind::TerminalBlocks,
                       zelko::TermListKind::RelayTerminals}) {
