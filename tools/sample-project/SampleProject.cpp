@@ -259,7 +259,13 @@ void WriteTerminals(NewDatabase& db, const Options& options, int p, int revision
                                         std::string(kFaces[static_cast<std::size_t>(plate)])});
         }
     }
-    for (int t = 1; t <= options.blockTerminalsPerPanel; ++t) {
+    // A terminal-block record of panel p: terminal t at pin `pin`, its pin offset's Y, the
+    // default wire and tube code (none when empty), on the front face.
+    const auto insertBlockTerminal = [&](const char* tag, int t, int pin, double pinY,
+                                         std::string_view wire, std::string_view tube) {
+        const auto code = [](std::string_view c) {
+            return c.empty() ? Value(nullptr) : Value(std::string(c));
+        };
         db.Insert(kInsertTerminal, {std::int64_t{2},
                                     std::int64_t{revision},
                                     std::int64_t{PlateId(p, 0)},
@@ -267,7 +273,7 @@ void WriteTerminals(NewDatabase& db, const Options& options, int p, int revision
                                     std::int64_t{-1},
                                     panelNo,
                                     drawing,
-                                    std::string("TB1"),
+                                    std::string(tag),
                                     std::to_string(t),
                                     nullptr,
                                     std::string("TB-10"),
@@ -275,49 +281,24 @@ void WriteTerminals(NewDatabase& db, const Options& options, int p, int revision
                                     std::string("600V 10A"),
                                     std::string(""),
                                     std::string("U1"),
-                                    static_cast<std::int64_t>(t),
+                                    static_cast<std::int64_t>(pin),
                                     0.0,
-                                    -6.0 * (t - 1),
+                                    pinY,
                                     0.0,
-                                    std::string(kDirections[t % 2 == 0 ? 2 : 3]),
-                                    nullptr,
-                                    std::string(kDirections[t % 2 == 0 ? 2 : 3]),
-                                    nullptr,
+                                    code(wire),
+                                    code(tube),
+                                    code(wire),
+                                    code(tube),
                                     std::int64_t{0},
                                     std::int64_t{0},
                                     std::string("CONV"),
                                     std::string(kFaces[0])});
-    }
+    };
+    for (int t = 1; t <= options.blockTerminalsPerPanel; ++t)
+        insertBlockTerminal("TB1", t, t, -6.0 * (t - 1), kDirections[t % 2 == 0 ? 2 : 3], "");
     // TB2, one symbol per terminal, wire from the top and tube from the bottom by default.
-    for (int t = 1; t <= options.singleTerminalsPerPanel; ++t) {
-        db.Insert(kInsertTerminal, {std::int64_t{2},
-                                    std::int64_t{revision},
-                                    std::int64_t{PlateId(p, 0)},
-                                    std::int64_t{0},
-                                    std::int64_t{-1},
-                                    panelNo,
-                                    drawing,
-                                    std::string("TB2"),
-                                    std::to_string(t),
-                                    nullptr,
-                                    std::string("TB-10"),
-                                    std::string("UK5N"),
-                                    std::string("600V 10A"),
-                                    std::string(""),
-                                    std::string("U1"),
-                                    std::int64_t{1},
-                                    0.0,
-                                    0.0,
-                                    0.0,
-                                    std::string("T"),
-                                    std::string("B"),
-                                    std::string("T"),
-                                    std::string("B"),
-                                    std::int64_t{0},
-                                    std::int64_t{0},
-                                    std::string("CONV"),
-                                    std::string(kFaces[0])});
-    }
+    for (int t = 1; t <= options.singleTerminalsPerPanel; ++t)
+        insertBlockTerminal("TB2", t, 1, 0.0, "T", "B");
     for (int r = 1; r <= options.relayTerminalsPerPanel; ++r) {
         const int kind = (r - 1) % 3 + 1;
         const std::string tag = std::array{"XT", "XD", "XK"}[kind - 1] + std::string("1");
