@@ -119,6 +119,13 @@ TEST_F(GeneralDialogTest, VariesKeptOnOk) {
               "ATTR V2 TUBEDIRECTION1=L\nATTR V2 WIREDIRECTION1=B\n");
 }
 
+// Three or more components: static 219 names the first and the last ("%s,...%s").
+TEST_F(GeneralDialogTest, StaticNamesFirstAndLastOfThree) {
+    const ProgramRun run = Run(1009, {"V1", "V2", "A1"}, "> CANCEL\n");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("[219] static \"V1,...A1\""), std::string::npos) << run.out;
+}
+
 // In 2D a default N is no offered code: the cells show "空" and OK writes no direction. In 3D
 // the same terminal shows "至近ダクト" and gets the N marks.
 TEST_F(GeneralDialogTest, NearestDuctIsEmptyIn2D) {
